@@ -1,0 +1,27 @@
+# Native build: the portable core under sanitizers, its tests, and the host tools.
+find_package(ZLIB REQUIRED)
+find_package(GTest REQUIRED)
+set(KV_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+target_compile_options(kvcore PUBLIC ${KV_SANITIZE})
+target_link_options(kvcore PUBLIC ${KV_SANITIZE})
+target_link_libraries(kvcore PUBLIC ZLIB::ZLIB)
+
+file(GLOB KV_HOST_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.cpp)
+if(KV_HOST_TESTS)
+  add_executable(kvtests_host ${KV_HOST_TESTS})
+  target_link_libraries(kvtests_host PRIVATE kvcore GTest::gtest_main)
+  add_test(NAME host_core COMMAND kvtests_host)
+endif()
+
+# Every tools/NAME.cpp is a host tool called NAME.
+file(GLOB KV_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.cpp)
+foreach(src ${KV_TOOLS})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE kvcore)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+endforeach()
+file(GLOB KV_HOST_SCRIPT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.cmake)
+foreach(f ${KV_HOST_SCRIPT_TESTS})
+  include(${f})
+endforeach()

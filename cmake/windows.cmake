@@ -1,0 +1,58 @@
+# Cross build: the installer, the carried programs and the Windows tests, run under Wine.
+set(KV_HOST_BUILD_DIR "${CMAKE_SOURCE_DIR}/build/host" CACHE PATH "Build tree of the host preset (host tools)")
+set(KV_WINE ${CMAKE_SOURCE_DIR}/scripts/wine.sh ${CMAKE_BINARY_DIR}/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_WINE} run)
+
+add_compile_definitions(_WIN32_WINNT=0x0602 WINVER=0x0602 NOMINMAX STRICT)
+add_compile_options(-Wall -Wextra)
+add_link_options(-static -static-libgcc -static-libstdc++)
+target_link_libraries(kvcore PUBLIC z)
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# The carried programs come first: the installer embeds them.
+if(EXISTS ${CMAKE_SOURCE_DIR}/programs/CMakeLists.txt)
+  add_subdirectory(programs)
+endif()
+
+# Everything of the installer but its entry point, so tests can drive the real window in-process.
+file(GLOB KV_APP_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/app/*.cpp ${CMAKE_SOURCE_DIR}/panels/*.cpp
+     ${CMAKE_SOURCE_DIR}/lib/win/*.cpp ${CMAKE_SOURCE_DIR}/payload/win/*.cpp)
+list(REMOVE_ITEM KV_APP_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp ${CMAKE_SOURCE_DIR}/app/Appl_Globals.cpp)
+add_library(kvapp STATIC ${KV_APP_SOURCES} ${KV_PAYLOAD_SOURCES})
+target_include_directories(kvapp PUBLIC /usr/include/stb)
+target_link_libraries(kvapp PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32 wininet msimg32)
+
+add_executable(Install_Korvane WIN32 app/Main.cpp resources/Install_Korvane.rc)
+target_link_libraries(Install_Korvane PRIVATE kvapp)
+set_property(SOURCE resources/Install_Korvane.rc APPEND PROPERTY OBJECT_DEPENDS
+             ${CMAKE_SOURCE_DIR}/resources/Install_Korvane.manifest ${CMAKE_SOURCE_DIR}/resources/Korvane.ico)
+
+# Wine runs in a private prefix inside this build tree, under an Xvfb of its own;
+# the fixture starts both once so every test process starts fast.
+add_test(NAME wine_start COMMAND ${KV_WINE} start)
+add_test(NAME wine_stop COMMAND ${KV_WINE} stop)
+set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
+
+add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Install_Korvane>)
+
+file(GLOB KV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
+if(KV_WIN_TESTS)
+  add_executable(kvtests_win ${KV_WIN_TESTS})
+  target_link_libraries(kvtests_win PRIVATE kvapp gtest)
+  add_test(NAME windows_app COMMAND kvtests_win)
+  set_tests_properties(windows_app PROPERTIES FIXTURES_REQUIRED wine)
+endif()
+
+# Script-driven tests (end to end runs of the real exe) declare themselves in tests/windows/*.cmake.
+file(GLOB KV_WIN_SCRIPT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cmake)
+foreach(f ${KV_WIN_SCRIPT_TESTS})
+  include(${f})
+endforeach()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+  add_subdirectory(bench)
+endif()

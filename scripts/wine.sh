@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Runs Windows programs under Wine in a private prefix with its own Xvfb.
+#   wine.sh STATE_DIR start        create the prefix once, start Xvfb and a persistent wineserver
+#   wine.sh STATE_DIR stop         end both
+#   wine.sh STATE_DIR run PROG...  run a program there (starting what is missing first)
+#   wine.sh STATE_DIR env          print the environment to source for wine, reg, wineserver
+# Never touches ~/.wine.
+set -euo pipefail
+state=$(mkdir -p "$1" && cd "$1" && pwd); cmd=$2; shift 2
+export WINEPREFIX="$state/prefix" WINEDEBUG=${WINEDEBUG:--all} WINEARCH=win64
+# No Mono or Gecko: the installer needs neither, and their install prompts would block a headless run.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+xvfb_alive() { [ -s "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; }
+
+start() {
+  exec 9>"$state/lock"; flock 9
+  if ! xvfb_alive; then
+    rm -f "$state/display"
+    Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp -noreset 8>"$state/display" >/dev/null 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.05; done
+    [ -s "$state/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+  fi
+  export DISPLAY=":$(head -n1 "$state/display")"
+  if [ ! -f "$state/prefix/.ready" ]; then
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    touch "$state/prefix/.ready"
+  fi
+  wineserver -p
+  flock -u 9
+}
+
+case "$cmd" in
+  start) start ;;
+  stop)
+    wineserver -k 2>/dev/null || true
+    if xvfb_alive; then kill "$(cat "$state/xvfb.pid")"; fi
+    rm -f "$state/xvfb.pid" ;;
+  run)
+    xvfb_alive && [ -f "$state/prefix/.ready" ] || start
+    export DISPLAY=":$(head -n1 "$state/display")"
+    exec wine "$@" ;;
+  env)
+    xvfb_alive && [ -f "$state/prefix/.ready" ] || start >&2
+    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG='$WINEDEBUG' WINEARCH=win64 WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY=':$(head -n1 "$state/display")'" ;;
+  *) echo "usage: wine.sh STATE_DIR start|stop|run|env" >&2; exit 2 ;;
+esac
