@@ -25,3 +25,12 @@ file(GLOB KV_HOST_SCRIPT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/
 foreach(f ${KV_HOST_SCRIPT_TESTS})
   include(${f})
 endforeach()
+
+# Every bench/host/NAME.cpp is a benchmark program NAME (run by hand; prints ratios).
+file(GLOB KV_HOST_BENCH CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/host/*.cpp)
+foreach(src ${KV_HOST_BENCH})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE kvcore)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endforeach()
