@@ -1,0 +1,294 @@
+#include "app/Form_Main.h"
+
+#include "app/Appl_Globals.h"
+#include "lib/LIB_Text.h"
+#include "lib/win/WinApp.h"
+
+TFormMain* FormMain = nullptr;
+
+namespace {
+constexpr UINT_PTR kTimer1 = 1, kAlphaBlendTimer = 2;
+constexpr int kClientWidth = 780, kClientHeight = 509;
+// Design places of the sliding parts.
+constexpr RECT kHeader{40, 31, 40 + 712, 31 + 41};
+constexpr RECT kPages{40, 72, 40 + 712, 72 + 377};
+constexpr RECT kButtons{40, 451, 40 + 713, 451 + 32};
+constexpr RECT kIcon{5, 6, 5 + 41, 6 + 41};
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+void MoveTo(HWND h, const RECT& r, int dx) {
+  SetWindowPos(h, nullptr, Scale(r.left + dx), Scale(r.top), Scale(r.right - r.left), Scale(r.bottom - r.top),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+}  // namespace
+
+// The navy strip above the pages with the current panel's title.
+class TFormMain::THeader : public TWindow {
+ public:
+  explicit THeader(HWND parent) {
+    CreateHandle("KvHeader", 0, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent);
+  }
+  void SetCaption(const std::string& text) {
+    caption_ = text;
+    InvalidateRect(Handle(), nullptr, FALSE);
+  }
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_ERASEBKGND) return 1;
+    if (msg != WM_PAINT) return Default(msg, wp, lp);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    RECT r;
+    GetClientRect(Handle(), &r);
+    {
+      TBufferedPaint buffer(dc, r);
+      FillRect(buffer.dc(), &r, GetBrush(clNavy));
+      TSelectGuard font(buffer.dc(), GetFont({.Height = -19}));
+      SetBkMode(buffer.dc(), TRANSPARENT);
+      SetTextColor(buffer.dc(), clWhite);
+      DrawTextA(buffer.dc(), caption_.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    EndPaint(Handle(), &ps);
+    return 0;
+  }
+
+ private:
+  std::string caption_ = "Header";
+};
+
+// The page area: holds every panel, shows one.
+class TFormMain::TPageHost : public TWindow {
+ public:
+  explicit TPageHost(HWND parent) {
+    CreateHandle("KvPageHost", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent);
+  }
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_ERASEBKGND) {
+      RECT r;
+      GetClientRect(Handle(), &r);
+      FillRect(reinterpret_cast<HDC>(wp), &r, GetBrush(clPanelSky));
+      return 1;
+    }
+    return Default(msg, wp, lp);
+  }
+};
+
+TFormMain::TFormMain(const std::vector<std::string>& args) {
+  FormMain = this;
+  RECT r{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+  AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  CreateHandle("TFormMain", kExStyle, kStyle, work.left + (work.right - work.left - w) / 2,
+               work.top + (work.bottom - work.top - h) / 2, w, h, nullptr);
+  icon_.reset(static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, Scale(41), Scale(41), LR_DEFAULTCOLOR)));
+  PnlHeader = std::make_unique<THeader>(Handle());
+  PageControl = std::make_unique<TPageHost>(Handle());
+  PnlButtons = std::make_unique<tKvButtonBar>(Handle(), kButtons.left, kButtons.top, kButtons.right - kButtons.left);
+  PlaceParts();
+  SetPreTranslate([this](MSG& msg) { return PreTranslate(msg); }, Handle());
+  FormCreate(args);
+  SetTimer(Handle(), kTimer1, 150, nullptr);
+}
+
+TFormMain::~TFormMain() {
+  SetPreTranslate(nullptr, nullptr);
+  SetExceptionHandler(nullptr);
+  // Panels go before the window that hosts them.
+  pages_.clear();
+  if (FormMain == this) FormMain = nullptr;
+}
+
+void TFormMain::FormCreate(const std::vector<std::string>& args) {
+  SetWindowTextA(Handle(), "Install Korvane P2P 4.43");
+  PnlButtons->SetColors(clWhite, clLime, clNavy, clFormBlue, clCream);
+  CreatePanels();
+  ApplyCommandLine(args);
+  Busy = false;
+  SetExceptionHandler([this](const std::string& message) { AppException(message); });
+  ShowPanel("PnlWelcome", false);
+}
+
+void TFormMain::Show() {
+  ShowWindow(Handle(), SW_SHOW);
+  UpdateWindow(Handle());
+}
+
+void TFormMain::FormShow() {
+  SetAlphaBlend(true, 0);
+  SetTimer(Handle(), kAlphaBlendTimer, 100, nullptr);
+}
+
+void TFormMain::Timer1Timer() {
+  KillTimer(Handle(), kTimer1);
+  if (GAutoUpdate) ShowPanel("PNLUpgradeUpgrading", true);
+}
+
+void TFormMain::AlphaBlendTimerTimer() {
+  int value = alphaValue_;
+  if (value > 235) value = 255;
+  if (value == 255) KillTimer(Handle(), kAlphaBlendTimer);
+  else value += 16;
+  SetAlphaBlend(true, value);
+}
+
+void TFormMain::SetAlphaBlend(bool on, int value) {
+  alphaBlend_ = on;
+  alphaValue_ = on ? value : 255;
+  const LONG_PTR ex = GetWindowLongPtrA(Handle(), GWL_EXSTYLE);
+  if (on) {
+    if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrA(Handle(), GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(Handle(), 0, static_cast<BYTE>(value), LWA_ALPHA);
+  } else if (ex & WS_EX_LAYERED) {
+    SetWindowLongPtrA(Handle(), GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+}
+
+void TFormMain::AddPanel(std::unique_ptr<TFramePanel> panel) {
+  SetParent(panel->Handle(), PageControl->Handle());
+  SetWindowPos(panel->Handle(), nullptr, 0, 0, Scale(712), Scale(377), SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  auto sheet = std::make_unique<TTabSheet>();
+  sheet->Name = panel->Name();
+  sheet->Panel = std::move(panel);
+  pages_.push_back(std::move(sheet));
+}
+
+TFormMain::TTabSheet* TFormMain::FindPanelSheet(const std::string& PanelName) {
+  TTabSheet* found = nullptr;
+  const std::string wanted = LowerCase(PanelName);
+  for (auto& page : pages_)
+    if (LowerCase(page->Name) == wanted) found = page.get();
+  return found;
+}
+
+void TFormMain::PlaceParts() {
+  MoveTo(PnlHeader->Handle(), kHeader, slideOffset_);
+  MoveTo(PnlButtons->Handle(), kButtons, slideOffset_);
+  MoveTo(PageControl->Handle(), kPages, -slideOffset_);
+}
+
+void TFormMain::Slide(int step, double waitMs) {
+  for (int i = 0; i < 11; ++i) {
+    slideOffset_ += step;
+    PlaceParts();
+    ProcessMessagesFor(waitMs);
+  }
+}
+
+void TFormMain::ShowPanel(const std::string& PanelName, bool Animate) {
+  KillTimer(Handle(), kAlphaBlendTimer);
+  SetAlphaBlend(false, 255);
+  TTabSheet* sheet = FindPanelSheet(PanelName);
+  if (!sheet) return;
+  TFramePanel* panel = sheet->Panel.get();
+
+  // A failure half-way must not leave the parts off screen or every button ignored:
+  // the error panel is shown by this same routine next.
+  struct TRestore {
+    TFormMain& f;
+    bool done = false;
+    ~TRestore() {
+      if (done) return;
+      f.slideOffset_ = 0;
+      f.PlaceParts();
+      f.Busy = false;
+    }
+  } restore{*this};
+
+  if (Animate) {
+    Busy = true;
+    Slide(70, 40.0);
+  }
+  if (active_ != sheet) {
+    if (active_) ShowWindow(active_->Panel->Handle(), SW_HIDE);
+    active_ = sheet;
+    ShowWindow(panel->Handle(), SW_SHOW);
+  }
+  HWND first = GetNextDlgTabItem(panel->Handle(), nullptr, FALSE);
+  SetFocus(first && IsChild(panel->Handle(), first) ? first : Handle());
+  headerCaption_ = panel->Title;
+  PnlHeader->SetCaption(panel->Title);
+  PnlButtons->Clear();
+  panel->InitButtons(*PnlButtons);
+  panel->BeforeShow();
+  if (Animate) {
+    Slide(-70, 1000.0 / 15.0);
+    Busy = false;
+  }
+  restore.done = true;
+
+  ++afterShowDepth_;
+  struct TDepth {
+    int& d;
+    ~TDepth() { --d; }
+  } depth{afterShowDepth_};
+  panel->AfterShow();
+}
+
+void TFormMain::Close() {
+  ShowWindow(Handle(), SW_HIDE);
+  PostQuitMessage(0);
+}
+
+void TFormMain::AppException(const std::string& message) {
+  OutputDebugStringA(("error: " + message + "\n").c_str());
+  ShowPanel("PnlError", true);
+}
+
+bool TFormMain::PreTranslate(MSG& msg) {
+  if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) return false;
+  if (msg.message == WM_SYSCHAR) return PnlButtons->Accelerate(static_cast<char>(msg.wParam));
+  if (msg.message == WM_CHAR) {
+    // A plain letter belongs to a text box that has the focus; elsewhere it presses the bar's button.
+    HWND focus = GetFocus();
+    const LRESULT code = focus ? SendMessageA(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) : 0;
+    if (code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) return false;
+    return PnlButtons->Accelerate(static_cast<char>(msg.wParam));
+  }
+  return false;
+}
+
+LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(Handle(), &r);
+      FillRect(reinterpret_cast<HDC>(wp), &r, GetBrush(clFormBlue));
+      return 1;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(Handle(), &ps);
+      if (icon_)
+        DrawIconEx(dc, Scale(kIcon.left), Scale(kIcon.top), icon_.get(), Scale(41), Scale(41), 0, nullptr, DI_NORMAL);
+      EndPaint(Handle(), &ps);
+      return 0;
+    }
+    case WM_SHOWWINDOW:
+      if (wp && !shown_) {
+        shown_ = true;
+        FormShow();
+      }
+      break;
+    case WM_TIMER:
+      if (wp == kTimer1) Timer1Timer();
+      else if (wp == kAlphaBlendTimer) AlphaBlendTimerTimer();
+      return 0;
+    case WM_CLOSE:
+      // Closing from outside (Alt+F4, a close message) while panels slide or a progress panel
+      // works would pull the windows from under running code.
+      if (!Busy && afterShowDepth_ == 0) Close();
+      return 0;
+    case WM_COMMAND:
+      if (lp == 0) return 0;  // Enter and Esc as the dialog manager reports them: no default buttons here
+      break;
+  }
+  return Default(msg, wp, lp);
+}

@@ -1,0 +1,13 @@
+#include "app/Frame_Panel.h"
+
+#include "lib/win/WinApp.h"
+
+TFramePanel::TFramePanel(std::string componentName, std::string title)
+    : TControlHost(clPanelSky), Title(std::move(title)), name_(std::move(componentName)) {
+  CreateHandle("KvFramePanel", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN, 0, 0, Scale(712), Scale(377),
+               ParkingWindow());
+}
+
+void TFramePanel::InitButtons(tKvButtonBar&) {}
+void TFramePanel::BeforeShow() {}
+void TFramePanel::AfterShow() {}

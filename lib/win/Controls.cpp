@@ -1,0 +1,152 @@
+#include "lib/win/Controls.h"
+
+#include <commctrl.h>
+
+#include "lib/win/WinHandles.h"
+
+HBRUSH GetBrush(COLORREF colour) {
+  static std::map<COLORREF, TBrushHandle> brushes;
+  auto it = brushes.find(colour);
+  if (it == brushes.end()) it = brushes.emplace(colour, TBrushHandle(CreateSolidBrush(colour))).first;
+  return it->second.get();
+}
+
+namespace {
+
+// A plain coloured panel inside a host; it hands its children's notifications up to the host.
+class TContainer : public TWindow {
+ public:
+  TContainer(HWND parent, int x, int y, int w, int h, COLORREF colour, DWORD style) : colour_(colour) {
+    CreateHandle("KvContainer", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | style, x, y, w, h,
+                 parent);
+  }
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_ERASEBKGND: {
+        RECT r;
+        GetClientRect(Handle(), &r);
+        FillRect(reinterpret_cast<HDC>(wp), &r, GetBrush(colour_));
+        return 1;
+      }
+      case WM_COMMAND:
+      case WM_NOTIFY:
+      case WM_CTLCOLORSTATIC:
+      case WM_CTLCOLORBTN:
+      case WM_CTLCOLOREDIT:
+      case WM_CTLCOLORLISTBOX:
+        return SendMessageA(GetParent(Handle()), msg, wp, lp);
+    }
+    return Default(msg, wp, lp);
+  }
+
+ private:
+  COLORREF colour_;
+};
+
+struct TClassInfo {
+  const char* Class;
+  DWORD Style;
+  DWORD ExStyle;
+};
+
+TClassInfo ClassOf(TKind kind) {
+  switch (kind) {
+    case TKind::Label: return {"STATIC", SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0};
+    case TKind::StaticText: return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case TKind::Button: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case TKind::CheckBox: return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case TKind::RadioButton: return {"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
+    case TKind::GroupBox: return {"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT};
+    case TKind::Edit: return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, 0};
+    case TKind::Memo:
+      return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_BORDER, 0};
+    case TKind::ComboList: return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+    case TKind::ProgressBar: return {PROGRESS_CLASSA, PBS_SMOOTH, 0};
+    case TKind::Picture: return {"STATIC", SS_BITMAP | SS_REALSIZECONTROL, 0};
+    case TKind::Panel: return {nullptr, 0, 0};
+  }
+  return {"STATIC", 0, 0};
+}
+
+}  // namespace
+
+HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, const char* text,
+                          const TFontSpec& font, DWORD style, TInfo info) {
+  HWND hwnd;
+  if (kind == TKind::Panel) {
+    auto c = std::make_unique<TContainer>(parent, Scale(x), Scale(y), Scale(w), Scale(h),
+                                          info.Back == clNone ? Color : info.Back, style);
+    hwnd = c->Handle();
+    containers_.push_back(std::move(c));
+  } else {
+    const TClassInfo ci = ClassOf(kind);
+    if (w == 0 && kind == TKind::Label) {
+      // Auto-sized label: as wide and high as its text in its font.
+      HDC dc = GetDC(parent);
+      TSelectGuard sel(dc, GetFont(font));
+      RECT r{0, 0, 0, 0};
+      DrawTextA(dc, text, -1, &r, DT_CALCRECT | DT_NOPREFIX);
+      ReleaseDC(parent, dc);
+      hwnd = CreateWindowExA(ci.ExStyle, ci.Class, text, WS_CHILD | WS_VISIBLE | ci.Style | style, Scale(x),
+                             Scale(y), r.right + 1, r.bottom, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    } else {
+      hwnd = CreateWindowExA(ci.ExStyle, ci.Class, text, WS_CHILD | WS_VISIBLE | ci.Style | style, Scale(x),
+                             Scale(y), Scale(w), Scale(h), parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(font)), FALSE);
+  }
+  controls_.emplace(hwnd, std::move(info));
+  return hwnd;
+}
+
+COLORREF TControlHost::BackOf(HWND control) const {
+  for (HWND h = control; h && h != Handle(); h = GetParent(h)) {
+    auto it = controls_.find(h);
+    if (it != controls_.end() && it->second.Back != clNone) return it->second.Back;
+  }
+  return Color;
+}
+
+LRESULT TControlHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(Handle(), &r);
+      FillRect(reinterpret_cast<HDC>(wp), &r, GetBrush(Color));
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HWND control = reinterpret_cast<HWND>(lp);
+      HDC dc = reinterpret_cast<HDC>(wp);
+      auto it = controls_.find(control);
+      if (it != controls_.end() && it->second.Text != clNone) SetTextColor(dc, it->second.Text);
+      SetBkMode(dc, TRANSPARENT);
+      const COLORREF back = BackOf(control);
+      SetBkColor(dc, back);
+      return reinterpret_cast<LRESULT>(GetBrush(back));
+    }
+    case WM_CTLCOLOREDIT: {
+      HWND control = reinterpret_cast<HWND>(lp);
+      auto it = controls_.find(control);
+      if (it == controls_.end() || it->second.Back == clNone) break;
+      HDC dc = reinterpret_cast<HDC>(wp);
+      if (it->second.Text != clNone) SetTextColor(dc, it->second.Text);
+      SetBkColor(dc, it->second.Back);
+      return reinterpret_cast<LRESULT>(GetBrush(it->second.Back));
+    }
+    case WM_COMMAND: {
+      auto it = controls_.find(reinterpret_cast<HWND>(lp));
+      if (it == controls_.end()) break;
+      const int code = HIWORD(wp);
+      const TInfo& info = it->second;
+      if ((code == BN_CLICKED || code == STN_CLICKED) && info.OnClick) info.OnClick();
+      else if ((code == EN_CHANGE || code == CBN_SELCHANGE) && info.OnChange) info.OnChange();
+      else if ((code == EN_KILLFOCUS || code == CBN_KILLFOCUS) && info.OnExit) info.OnExit();
+      return 0;
+    }
+  }
+  return Default(msg, wp, lp);
+}

@@ -1,0 +1,69 @@
+// A panel's controls declared as data, like a form resource, and the one builder that creates them.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "lib/win/WinApp.h"
+#include "lib/win/Window.h"
+
+enum class TKind { Label, StaticText, Button, CheckBox, RadioButton, GroupBox, Edit, Memo, ComboList, ProgressBar, Picture, Panel };
+
+inline constexpr COLORREF clNone = 0xFFFFFFFF;
+HBRUSH GetBrush(COLORREF colour);
+
+// Place and size are design pixels at 96 DPI; a label without a width sizes itself to its text.
+template <class P>
+struct TControlDecl {
+  TKind Kind;
+  HWND P::*Field;
+  int Left, Top, Width = 0, Height = 0;
+  const char* Text = "";
+  TFontSpec Font = {};
+  COLORREF TextColor = clNone;
+  COLORREF BackColor = clNone;  // none: the colour of the control's parent
+  DWORD Style = 0;              // extra window styles
+  HWND P::*Parent = nullptr;    // a Panel control of the same table, or the host itself
+  void (P::*OnClick)() = nullptr;
+  void (P::*OnChange)() = nullptr;
+  void (P::*OnExit)() = nullptr;
+};
+
+// A window that holds declared controls: it colours them and routes their notifications
+// to the handlers of the declaration.
+class TControlHost : public TWindow {
+ public:
+  COLORREF Color;
+
+ protected:
+  explicit TControlHost(COLORREF colour) : Color(colour) {}
+
+  template <class P>
+  void Build(P& self, std::span<const TControlDecl<P>> decls) {
+    for (const auto& d : decls) {
+      TInfo info{d.TextColor, d.BackColor, {}, {}, {}};
+      if (d.OnClick) info.OnClick = [&self, f = d.OnClick] { (self.*f)(); };
+      if (d.OnChange) info.OnChange = [&self, f = d.OnChange] { (self.*f)(); };
+      if (d.OnExit) info.OnExit = [&self, f = d.OnExit] { (self.*f)(); };
+      self.*(d.Field) = Create(d.Kind, d.Parent ? self.*(d.Parent) : Handle(), d.Left, d.Top, d.Width, d.Height,
+                               d.Text, d.Font, d.Style, std::move(info));
+    }
+  }
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  struct TInfo {
+    COLORREF Text, Back;
+    std::function<void()> OnClick, OnChange, OnExit;
+  };
+  HWND Create(TKind kind, HWND parent, int x, int y, int w, int h, const char* text, const TFontSpec& font,
+              DWORD style, TInfo info);
+  COLORREF BackOf(HWND control) const;
+  std::map<HWND, TInfo> controls_;
+  std::vector<std::unique_ptr<TWindow>> containers_;
+};

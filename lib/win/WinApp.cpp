@@ -1,0 +1,118 @@
+#include "lib/win/WinApp.h"
+
+#include <commctrl.h>
+
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "lib/win/WinHandles.h"
+
+namespace {
+int gDpi = 96;
+TExceptionHandler gExceptionHandler;
+bool gInHandler = false;
+TPreTranslate gPreTranslate;
+HWND gDialogRoot = nullptr;
+
+void PumpOne(MSG& msg) {
+  if (gPreTranslate && gPreTranslate(msg)) return;
+  if (gDialogRoot && IsWindow(gDialogRoot) && IsDialogMessageA(gDialogRoot, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+}  // namespace
+
+void InitApplication() {
+  SetProcessDPIAware();
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES |
+                                            ICC_WIN95_CLASSES | ICC_LINK_CLASS};
+  InitCommonControlsEx(&icc);
+  HDC screen = GetDC(nullptr);
+  gDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (gDpi <= 0) gDpi = 96;
+}
+
+int Scale(int designPixels) { return MulDiv(designPixels, gDpi, 96); }
+int ScreenDpi() { return gDpi; }
+
+HFONT GetFont(const TFontSpec& spec) {
+  using Key = std::tuple<std::string, int, bool, bool, bool>;
+  static std::map<Key, TFontHandle> fonts;
+  Key key{spec.Face, spec.Height, spec.Bold, spec.Italic, spec.Underline};
+  auto it = fonts.find(key);
+  if (it == fonts.end()) {
+    HFONT f = CreateFontA(Scale(spec.Height), 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL, spec.Italic,
+                          spec.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.Face);
+    it = fonts.emplace(key, TFontHandle(f)).first;
+  }
+  return it->second.get();
+}
+
+void SetExceptionHandler(TExceptionHandler handler) { gExceptionHandler = std::move(handler); }
+
+void HandleException(const std::string& message) noexcept {
+  // A failure while the handler itself runs (the error panel is being shown) must not start
+  // another round of reporting and switching: that could loop for ever.
+  if (gInHandler || !gExceptionHandler) {
+    OutputDebugStringA(("unhandled: " + message + "\n").c_str());
+    return;
+  }
+  gInHandler = true;
+  try {
+    gExceptionHandler(message);
+  } catch (...) {
+    OutputDebugStringA("exception handler failed\n");
+  }
+  gInHandler = false;
+}
+
+void ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the quit request for the outer loop that owns it.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    PumpOne(msg);
+  }
+}
+
+void ProcessMessagesFor(double ms) {
+  LARGE_INTEGER freq, start, now;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&start);
+  for (;;) {
+    ProcessMessages();
+    QueryPerformanceCounter(&now);
+    const double elapsed = 1000.0 * double(now.QuadPart - start.QuadPart) / double(freq.QuadPart);
+    if (elapsed > ms) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms - elapsed) + 1, QS_ALLINPUT);
+  }
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) PumpOne(msg);
+  return static_cast<int>(msg.wParam);
+}
+
+void SetPreTranslate(TPreTranslate hook, HWND dialogRoot) {
+  gPreTranslate = std::move(hook);
+  gDialogRoot = dialogRoot;
+}
+
+std::string ExePath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}

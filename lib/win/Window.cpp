@@ -1,0 +1,62 @@
+#include "lib/win/Window.h"
+
+#include <set>
+#include <string>
+
+#include "lib/win/WinApp.h"
+
+TWindow::~TWindow() {
+  if (hwnd_ && IsWindow(hwnd_)) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void TWindow::CreateHandle(const char* className, DWORD exStyle, DWORD style, int x, int y, int w, int h,
+                           HWND parent) {
+  static std::set<std::string> registered;
+  if (registered.insert(className).second) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = StaticProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.lpszClassName = className;
+    wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    RegisterClassExA(&wc);
+  }
+  CreateWindowExA(exStyle, className, "", style, x, y, w, h, parent, nullptr, GetModuleHandleA(nullptr), this);
+}
+
+LRESULT TWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return Default(msg, wp, lp); }
+
+LRESULT CALLBACK TWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  LRESULT result = 0;
+  bool handled = false;
+  Dispatch([&] {
+    result = self->WndProc(msg, wp, lp);
+    handled = true;
+  });
+  if (msg == WM_NCDESTROY) self->hwnd_ = nullptr;
+  return handled ? result : DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+HWND ParkingWindow() {
+  static HWND parking = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "KvParking";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, "KvParking", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr),
+                           nullptr);
+  }();
+  return parking;
+}
