@@ -61,3 +61,6 @@ foreach(src ${KV_WIN_BENCH})
   target_link_libraries(${name} PRIVATE kvapp)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endforeach()
+
+# The host preset's tests belong to the same run.
+add_test(NAME host COMMAND ${CMAKE_CTEST_COMMAND} --test-dir ${KV_HOST_BUILD_DIR} --output-on-failure)
