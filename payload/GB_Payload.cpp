@@ -1,0 +1,98 @@
+#include "payload/GB_Payload.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+class TInflater {
+ public:
+  TInflater(const uint8_t* data, size_t size) {
+    z_.next_in = const_cast<Bytef*>(data);
+    z_.avail_in = static_cast<uInt>(size);
+    if (inflateInit(&z_) != Z_OK) throw std::bad_alloc();
+  }
+  ~TInflater() { inflateEnd(&z_); }
+  TInflater(const TInflater&) = delete;
+  TInflater& operator=(const TInflater&) = delete;
+
+  // Up to `want` bytes; fewer only where the stream ends.
+  size_t Read(uint8_t* out, size_t want) {
+    if (want == 0 || ended_) return 0;
+    z_.next_out = out;
+    z_.avail_out = static_cast<uInt>(want);
+    Step();
+    return want - z_.avail_out;
+  }
+
+  // The stream must end here: trailer read, checksum right, nothing left to inflate.
+  void Finish() {
+    if (ended_) return;
+    uint8_t extra;
+    z_.next_out = &extra;
+    z_.avail_out = 1;
+    Step();
+    if (!ended_ || z_.avail_out == 0) Fail("data error");
+  }
+
+ private:
+  void Step() {
+    int rc = inflate(&z_, Z_NO_FLUSH);
+    if (rc == Z_STREAM_END) {
+      ended_ = true;
+    } else if (rc == Z_BUF_ERROR && z_.avail_out > 0) {
+      Fail("data error");  // the input ran out before the stream's end
+    } else if (rc != Z_OK && rc != Z_BUF_ERROR) {
+      if (rc == Z_MEM_ERROR) throw std::bad_alloc();
+      Fail(z_.msg ? z_.msg : zError(rc));
+    }
+  }
+  [[noreturn]] static void Fail(const char* what) { throw EZDecompressionError(what); }
+
+  z_stream z_{};
+  bool ended_ = false;
+};
+
+}  // namespace
+
+void WritePayload(const TPayload& payload, const TCreatePayloadFile& createFile, const TReportProgress& report) {
+  const TPayloadSizes& s = payload.Sizes;
+  std::vector<uint8_t> memory;
+  memory.reserve(static_cast<size_t>(s.Chunks) * KPayloadChunk);
+  for (int i = 1; i <= s.Chunks; ++i) {
+    const uint8_t* chunk = payload.Data + static_cast<size_t>(i - 1) * KPayloadChunk;
+    memory.insert(memory.end(), chunk, chunk + KPayloadChunk);
+    report(i * KPayloadChunk);
+  }
+
+  TInflater inflater(memory.data(), memory.size());
+  std::unique_ptr<TPayloadFile> file = createFile();
+
+  uint8_t buffer[KPayloadChunk];
+  int written = 0;
+  size_t got;
+  do {
+    size_t want = static_cast<size_t>(std::min(s.USize - written, KPayloadChunk));
+    got = inflater.Read(buffer, want);
+    if (got > 0 && file->Write(buffer, got) < got) throw EWriteError();
+    written += static_cast<int>(got);
+    report(s.CLen + written);
+    // A stream that ends early would leave a short file behind as if all were well.
+    if (got < want) throw EZDecompressionError("data error");
+  } while (got == KPayloadChunk);
+  // Capped requests stop before the trailer; without this check a damaged stored block
+  // would be written out unnoticed.
+  inflater.Finish();
+}
+
+int RoundPercent(int64_t position, int64_t maximum) {
+  if (maximum <= 0) return 0;
+  int64_t num = 100 * position;
+  int64_t q = num / maximum, r = num % maximum;
+  if (2 * r > maximum || (2 * r == maximum && q % 2 != 0)) ++q;
+  return static_cast<int>(q);
+}
