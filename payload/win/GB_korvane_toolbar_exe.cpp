@@ -1,0 +1,9 @@
+#include "payload/win/GB_korvane_toolbar_exe.h"
+
+#include "payload/win/PayloadWriter.h"
+
+extern const unsigned char GB_korvane_toolbar_exe_Data[];
+
+void WriteToolbarInstaller(const std::string& FileName, HWND ProgressBar, HWND ProgressCaption) {
+  WritePayloadFile({GB_korvane_toolbar_exe_Data, KToolbarInstaller}, FileName, ProgressBar, ProgressCaption);
+}
