@@ -1,0 +1,244 @@
+#include "payload/GB_KORVANE_DAT.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+
+#include "app/Appl_Globals.h"
+#include "lib/LIB_kvHosts.h"
+#include "lib/LIB_kvURL.h"
+
+TLibData1_ReadWrite* GDataWriter = nullptr;
+
+namespace {
+
+constexpr uint8_t KGnutellaList = 3;
+constexpr uint8_t KTolkList = 30;
+constexpr uint8_t KSettingsList = 203;
+constexpr uint8_t KHashList_ = 44;
+constexpr uint8_t KFolderList = 8;
+constexpr uint8_t KGroup22 = 22;
+constexpr uint8_t KGroup32 = 32;
+constexpr uint8_t KGroup27 = 27;
+constexpr uint8_t KEnd = 0;
+
+const std::string KInstallerPath = "/Install_Korvane.exe";
+const std::string KRemSetPath = "/REMSET/";
+const std::string KRemSetFile = "korvane.rms";
+
+TNodeAddr NodeAddr(const THostEntry& host) {
+  TNodeAddr addr;
+  StrToNodeAddr(DottedText(host), host.Port, addr);
+  return addr;
+}
+
+template <size_t N>
+void WriteNodeKey(TDataFile& f, const char* name, const std::array<THostEntry, N>& hosts) {
+  for (const THostEntry& h : hosts) {
+    GDataWriter->WriteMarker(f, KSettingsList);
+    GDataWriter->WriteText(f, name);
+    GDataWriter->WriteText(f, NodeAddrText(h));
+  }
+}
+
+void Report(const TDataFileProgress& progress, int percent) {
+  if (progress.Step) progress.Step(percent);
+}
+
+// GDataWriter lives only while its file is written, even when a write fails.
+struct TWriterScope {
+  explicit TWriterScope(TLibData1_ReadWrite* w) { GDataWriter = w; }
+  ~TWriterScope() { GDataWriter = nullptr; }
+};
+
+}  // namespace
+
+std::string NodeAddrText(const THostEntry& h) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%03u.%03u.%03u.%03u:%u", h.O1, h.O2, h.O3, h.O4, h.Port);
+  return text;
+}
+
+std::string BlockedRangeText(const TBlockedRange& r) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%03u%03u%03u%03u%03u%03u%03u", r.B1, r.C1, r.D1, r.B2, r.C2, r.D2, r.A);
+  return text;
+}
+
+std::string DottedText(const THostEntry& h) {
+  return std::to_string(h.O1) + "." + std::to_string(h.O2) + "." + std::to_string(h.O3) + "." +
+         std::to_string(h.O4);
+}
+
+int32_t ConnectionSpeedValue(int connectionType) {
+  static constexpr int32_t values[] = {6, 10, 45, 80, 90, 90, 90, 90};
+  if (connectionType < 0 || connectionType > 7) return 77;
+  return values[connectionType];
+}
+
+void WriteGnutellaHosts(TDataFile& f) {
+  TLibData1_ReadWrite& w = *GDataWriter;
+  w.WriteMarker(f, KGnutellaList);
+  for (const THostEntry& h : KGnutellaHosts) {
+    w.WriteMarker(f, KGnutellaList);
+    w.WriteNodeAddr(f, NodeAddr(h));
+    w.WriteFloat(f, NowDays() - 1);
+    w.WriteFloat(f, NowDays() - 1);
+    w.WriteInteger(f, 0);
+    w.WriteFloat(f, NowDays() - 1);
+    w.WriteFloat(f, 0);
+    w.WriteFloat(f, 0);
+    w.WriteFloat(f, 0);
+    w.WriteCardinal(f, 0);
+    w.WriteCardinal(f, 0);
+    w.WriteMarker(f, 0);
+    w.WriteFloat(f, 0);
+  }
+  w.WriteMarker(f, KEnd);
+}
+
+void WriteTolkHosts(TDataFile& f) {
+  TLibData1_ReadWrite& w = *GDataWriter;
+  w.WriteMarker(f, KTolkList);
+  for (const THostEntry& h : KTolkHosts) {
+    w.WriteMarker(f, KTolkList);
+    w.WriteNodeAddr(f, NodeAddr(h));
+    w.WriteFloat(f, NowDays() - 1);
+  }
+  w.WriteMarker(f, KEnd);
+}
+
+void WriteSettings(TDataFile& f) {
+  TLibData1_ReadWrite& w = *GDataWriter;
+  const std::string maker(KMakerHostRoot), mirror(KMirrorHostRoot), counter(KCounterHostRoot);
+  w.WriteMarker(f, KSettingsList);
+  w.WritePlainText(f, PackURL(maker + KRemSetPath));
+  w.WritePlainText(f, PackURL(maker + KRemSetPath));
+  w.WritePlainText(f, PackURL(""));
+  w.WritePlainText(f, PackURL(KRemSetFile));
+  w.WriteInteger(f, 10);
+  w.WriteInteger(f, 7200);
+  w.WriteInteger(f, 15);
+  w.WriteFloat(f, 0);
+  w.WriteFloat(f, 0);
+  w.WriteInteger(f, 10);
+
+  const std::pair<const char*, std::string> named[] = {
+      {"VerLatestVersion", "4.38"},
+      {"VerLatestExpired", "4.21"},
+      {"RemSetPath1", mirror + KRemSetPath},
+      {"PathDownloadLocation2", mirror + KInstallerPath},
+      {"CntInstallPath", counter + "/TEL/INSTALL/CNTINST"},
+      {"CntSuspendedTill", "01/01/1900"},
+      {"CntUsePath", counter + "/TEL/GEBRUIK/CNTUSE"},
+      {"CntUseTreshold", "120"},
+      {"PathDownloadLocation1", maker + KInstallerPath},
+      {"RemSetDelay", "10"},
+      {"RemSetFile", KRemSetFile},
+      {"RemSetInterval", "7200"},
+      {"RemSetPath2", maker + KRemSetPath},
+      {"RemSetPath3", ""},
+      {"RemSetRetryInterval", "15"},
+      {"RemSetSuspendedTill", "01/01/1900"},
+  };
+  for (const auto& [name, value] : named) {
+    w.WriteMarker(f, KSettingsList);
+    w.WriteText(f, name);
+    w.WriteText(f, value);
+  }
+  WriteNodeKey(f, "KKNodeTolk", KKNodeTolk);
+  WriteNodeKey(f, "KNodeIP", KNodeIP);
+  WriteNodeKey(f, "KNodeGnu", KNodeGnu);
+  WriteNodeKey(f, "KKNodeCurTolk", KKNodeCurTolk);
+  WriteNodeKey(f, "KNodeTolk", KNodeTolk);
+  for (const TBlockedRange& r : KBlockedNode) {
+    w.WriteMarker(f, KSettingsList);
+    w.WriteText(f, "KBlockedNode");
+    w.WriteText(f, BlockedRangeText(r));
+  }
+  w.WriteMarker(f, KEnd);
+}
+
+void WriteHashList(TDataFile& f) {
+  TLibData1_ReadWrite& w = *GDataWriter;
+  w.WriteMarker(f, KHashList_);
+  for (const THashEntry& h : KHashList) {
+    w.WriteMarker(f, KHashList_);
+    w.WriteText(f, h.Digest);
+    w.WriteCardinal(f, h.Size);
+  }
+  w.WriteMarker(f, KEnd);
+}
+
+void WriteDataFile(const std::string& FileName, const TDataFileProgress& progress) {
+  WriteDataFile(CreateFileSink(FileName), progress);
+}
+
+void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& progress) {
+  // On a failed write the writer and the file are released on the way out; the bytes
+  // already on disk stay.
+  auto writer = std::make_unique<TLibData1_ReadWrite>();
+  TDataFile f(std::move(sink));
+  TLibData1_ReadWrite& w = *writer;
+
+  w.WriteRawByte(f, 0);  // format version
+  w.WritePlainText(f, NewScrambleKey());
+
+  w.WriteText(f, GDataDir);
+  w.WriteText(f, GDownloadDir);
+  w.WriteInteger(f, 3);
+  w.WriteInteger(f, 3);
+  w.WriteText(f, GInstallerTag);
+  w.WriteInteger(f, 100);
+  w.WriteText(f, "");
+  w.WriteText(f, "");
+  w.WriteText(f, "");
+  w.WriteInteger(f, 0);
+  w.WriteFloat(f, std::floor(NowDays()) + 25);
+  w.WriteBoolean(f, true);
+  w.WriteGuid(f, CreateGuid());
+  w.WriteBoolean(f, false);
+  w.WriteInteger(f, 0);
+  w.WriteInteger(f, 0);
+  w.WriteBoolean(f, false);
+  w.WriteInteger(f, 120);
+  w.WriteBoolean(f, true);
+  w.WriteText(f, std::string(KMakerHostRoot) + KInstallerPath);
+  w.WriteText(f, std::string(KMirrorHostRoot) + KInstallerPath);
+  w.WriteTruncated(f, NowDays() - 100);
+  w.WriteInteger(f, ConnectionSpeedValue(GConnectionType));
+
+  Report(progress, 94);
+  if (progress.ProcessMessages) progress.ProcessMessages();
+
+  TWriterScope scope(writer.get());
+  if (!GDownloadDir.empty() && GDownloadDir.back() == '\\') GDownloadDir.pop_back();
+
+  w.WriteMarker(f, KFolderList);
+  w.WriteInteger(f, 1);
+  w.WriteMarker(f, KFolderList);
+  w.WriteText(f, GDownloadDir);
+  w.WriteBoolean(f, true);
+  w.WriteBoolean(f, true);
+  w.WriteMarker(f, KEnd);
+  Report(progress, 95);
+
+  w.WriteMarker(f, KGroup22);
+  w.WriteMarker(f, KGroup32);
+  WriteGnutellaHosts(f);
+  Report(progress, 96);
+
+  w.WriteMarker(f, KEnd);
+  w.WriteMarker(f, KGroup27);
+  WriteTolkHosts(f);
+  Report(progress, 98);
+
+  w.WriteMarker(f, KEnd);
+  WriteSettings(f);
+  Report(progress, 99);
+
+  w.WriteMarker(f, KEnd);
+  WriteHashList(f);
+  w.WriteMarker(f, KEnd);
+  f.Close();
+}

@@ -1,0 +1,67 @@
+// Creation of the client data file with its default lists.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "lib/LIB_Data1_ReadWrite.h"
+
+struct THostEntry {
+  uint8_t O1, O2, O3, O4;
+  uint16_t Port;
+};
+
+// Blocks a.b1.c1.d1 up to and including a.b2.c2.d2.
+struct TBlockedRange {
+  uint8_t A, B1, C1, D1, B2, C2, D2;
+};
+
+struct THashEntry {
+  const char* Digest;  // 32 Base32 characters (RFC 4648)
+  uint32_t Size;
+};
+
+// The default tables (GB_KORVANE_DAT_Tables.cpp, made by tools/gendattables).
+extern const std::array<THostEntry, 500> KGnutellaHosts;
+extern const std::array<THostEntry, 500> KTolkHosts;
+extern const std::array<THostEntry, 1770> KKNodeTolk;
+extern const std::array<THostEntry, 1> KNodeIP;
+extern const std::array<THostEntry, 50> KNodeGnu;
+extern const std::array<THostEntry, 8> KKNodeCurTolk;
+extern const std::array<THostEntry, 23> KNodeTolk;
+extern const std::array<TBlockedRange, 250> KBlockedNode;
+extern const std::array<THashEntry, 1195> KHashList;
+
+// "192.000.002.010:6346": three digits per octet, the port without leading zeros.
+std::string NodeAddrText(const THostEntry& host);
+// 21 digits: b1 c1 d1 b2 c2 d2 a, three each.
+std::string BlockedRangeText(const TBlockedRange& range);
+// The dotted text the writers hand to StrToNodeAddr: plain decimal octets, o1 first.
+std::string DottedText(const THostEntry& host);
+
+// The client's speed figure for the connection kind chosen by the user (GConnectionType).
+int32_t ConnectionSpeedValue(int connectionType);
+
+// The writer of the file being written; set by WriteDataFile before the list writers run.
+extern TLibData1_ReadWrite* GDataWriter;
+
+void WriteGnutellaHosts(TDataFile& f);
+void WriteTolkHosts(TDataFile& f);
+void WriteSettings(TDataFile& f);
+void WriteHashList(TDataFile& f);
+
+// How the installation panel follows the writing: Step(p) at 94, 95, 96, 98 and 99 per cent,
+// and one more message pump right after the 94.
+struct TDataFileProgress {
+  std::function<void(int percent)> Step;
+  std::function<void()> ProcessMessages;
+};
+
+// Writes one complete data file from the shared state (GDataDir, GDownloadDir, GInstallerTag,
+// GConnectionType); drops one trailing "\" from GDownloadDir on the way. Failures raise
+// EInOutError; the partly written file stays.
+void WriteDataFile(const std::string& FileName, const TDataFileProgress& progress = {});
+// The same into an already created file.
+void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& progress = {});
