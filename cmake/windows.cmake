@@ -22,13 +22,19 @@ file(GLOB KV_APP_SOURCES CONFIGURE_DEPENDS
      ${CMAKE_SOURCE_DIR}/lib/win/*.cpp ${CMAKE_SOURCE_DIR}/payload/win/*.cpp)
 list(REMOVE_ITEM KV_APP_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp ${CMAKE_SOURCE_DIR}/app/Appl_Globals.cpp)
 add_library(kvapp STATIC ${KV_APP_SOURCES} ${KV_PAYLOAD_SOURCES})
+# Where the error reports go. The compiler packs it: the program holds the packed bytes only.
+set(KV_REPORT_URL "http://www.korvane-p2p.example/report.php?" CACHE STRING "Base address of the error report")
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_Error.cpp APPEND PROPERTY
+             COMPILE_DEFINITIONS "KV_REPORT_URL=\"${KV_REPORT_URL}\"")
 target_include_directories(kvapp PUBLIC /usr/include/stb)
 target_link_libraries(kvapp PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32 wininet msimg32)
 
 add_executable(Install_Korvane WIN32 app/Main.cpp resources/Install_Korvane.rc)
 target_link_libraries(Install_Korvane PRIVATE kvapp)
+file(GLOB KV_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.jpg)
 set_property(SOURCE resources/Install_Korvane.rc APPEND PROPERTY OBJECT_DEPENDS
-             ${CMAKE_SOURCE_DIR}/resources/Install_Korvane.manifest ${CMAKE_SOURCE_DIR}/resources/Korvane.ico)
+             ${CMAKE_SOURCE_DIR}/resources/Install_Korvane.manifest ${CMAKE_SOURCE_DIR}/resources/Korvane.ico
+             ${KV_PICTURES})
 
 # Wine runs in a private prefix inside this build tree, under an Xvfb of its own;
 # the fixture starts both once so every test process starts fast.

@@ -14,3 +14,36 @@ for s in 16 24 32 48 64 256; do
     -resize ${s}x${s} "$tmp/icon-$s.png"
 done
 convert "$tmp"/icon-16.png "$tmp"/icon-24.png "$tmp"/icon-32.png "$tmp"/icon-48.png "$tmp"/icon-64.png "$tmp"/icon-256.png -depth 8 Korvane.ico
+
+# Welcome picture (behind the moving words): peers linked across a sky gradient.
+convert -size 513x390 gradient:'#dcecff'-'#5b8fd0' \
+  -stroke '#ffffff' -strokewidth 3 \
+  -draw 'line 80,90 250,60' -draw 'line 250,60 420,120' -draw 'line 80,90 160,250' -draw 'line 160,250 350,300' \
+  -draw 'line 350,300 420,120' -draw 'line 250,60 350,300' -draw 'line 160,250 420,120' \
+  -stroke '#000080' -strokewidth 4 -fill '#fffbf0' \
+  -draw 'circle 80,90 80,66' -draw 'circle 250,60 250,36' -draw 'circle 420,120 420,96' \
+  -draw 'circle 160,250 160,226' -draw 'circle 350,300 350,276' \
+  -fill '#00ff00' -draw 'circle 250,60 250,48' -draw 'circle 350,300 350,288' \
+  -quality 90 welcome.jpg
+
+# Install-or-upgrade picture on the white panel: a parcel with a download arrow.
+convert -size 225x193 xc:white \
+  -fill '#c8a060' -stroke '#704818' -strokewidth 3 -draw 'polygon 40,80 112,110 112,180 40,150' \
+  -fill '#deb878' -draw 'polygon 112,110 185,80 185,150 112,180' \
+  -fill '#f0d098' -draw 'polygon 40,80 112,50 185,80 112,110' \
+  -fill '#0000ff' -stroke '#000080' -draw 'polygon 95,8 129,8 129,40 148,40 112,76 76,40 95,40' \
+  -quality 90 install.jpg
+
+# Error picture: a warning sign on the panels' sky blue.
+convert -size 121x122 xc:'#a6caf0' \
+  -fill '#ffd800' -stroke '#800000' -strokewidth 6 -draw 'polygon 60,10 114,110 6,110' \
+  -stroke none -fill '#800000' -draw 'rectangle 55,40 66,80' -draw 'circle 60,94 60,87' \
+  -quality 90 error.jpg
+
+# The licence panel's emblem: the icon's three peers, small, on sky blue.
+convert -size 49x57 xc:'#a6caf0' \
+  -fill '#000080' -stroke '#0000ff' -strokewidth 2 -draw 'circle 24,28 24,4' \
+  -stroke '#a6caf0' -strokewidth 3 -draw 'line 14,36 24,16' -draw 'line 24,16 34,36' -draw 'line 14,36 34,36' \
+  -stroke none -fill '#00ff00' -draw 'circle 24,16 24,11' \
+  -fill '#fffbf0' -draw 'circle 14,36 14,31' -draw 'circle 34,36 34,31' \
+  -quality 95 emblem.jpg

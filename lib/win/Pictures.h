@@ -1,0 +1,13 @@
+// The panels' pictures: JPEG files carried as RCDATA resources, decoded with stb_image.
+#pragma once
+#include <windows.h>
+
+#include "lib/win/WinHandles.h"
+
+// Picture resource `name` scaled to width x height device pixels; empty when the resource is
+// missing or cannot be decoded.
+TBitmapHandle LoadPicture(const char* name, int width, int height);
+
+// Shows picture resource `name` in a Picture control, fitted to the control's size. The caller
+// keeps the returned bitmap alive as long as the control.
+[[nodiscard]] TBitmapHandle SetPicture(HWND control, const char* name);
