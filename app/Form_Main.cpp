@@ -237,11 +237,6 @@ void TFormMain::Close() {
   PostQuitMessage(0);
 }
 
-void TFormMain::AppException(const std::string& message) {
-  OutputDebugStringA(("error: " + message + "\n").c_str());
-  ShowPanel("PnlError", true);
-}
-
 bool TFormMain::PreTranslate(MSG& msg) {
   if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) return false;
   if (msg.message == WM_SYSCHAR) return PnlButtons->Accelerate(static_cast<char>(msg.wParam));

@@ -137,6 +137,18 @@ LRESULT TControlHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       SetBkColor(dc, it->second.Back);
       return reinterpret_cast<LRESULT>(GetBrush(it->second.Back));
     }
+    case WM_SETCURSOR: {
+      // A label that reacts to a click is a link: it shows the hand.
+      HWND control = reinterpret_cast<HWND>(wp);
+      auto it = controls_.find(control);
+      char cls[8];
+      if (it != controls_.end() && it->second.OnClick && GetClassNameA(control, cls, sizeof cls) &&
+          lstrcmpiA(cls, "Static") == 0) {
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+        return TRUE;
+      }
+      break;
+    }
     case WM_COMMAND: {
       auto it = controls_.find(reinterpret_cast<HWND>(lp));
       if (it == controls_.end()) break;

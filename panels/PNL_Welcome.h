@@ -1,0 +1,36 @@
+// The first page: a picture with eight drifting words, and a few lines about the product.
+#pragma once
+#include <array>
+#include <memory>
+
+#include "app/Frame_Panel.h"
+#include "lib/LIB_MovingWords.h"
+
+class TPnlWelcome : public TFramePanel {
+ public:
+  TPnlWelcome();
+  ~TPnlWelcome() override;
+  void InitButtons(tKvButtonBar& bar) override;
+
+  void Timer1Timer();
+  // One step of word number i (1..8).
+  void MoveWord(int i);
+  void ExitClick();
+  void NextClick();
+
+  // The words lblMove1 .. lblMove8, in design pixels of the picture.
+  const std::array<TMovingWord, 8>& Words() const { return words_; }
+  bool Timer1Enabled() const { return timer1Enabled_; }
+
+  HWND Label1 = nullptr, StaticText5 = nullptr, StaticText6 = nullptr, StaticText7 = nullptr, Label2 = nullptr;
+  HWND StaticText8 = nullptr;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  class TStage;
+  std::unique_ptr<TStage> Image2;
+  std::array<TMovingWord, 8> words_;
+  bool timer1Enabled_ = false;
+};
