@@ -77,7 +77,7 @@ static_assert(std::size(kLines) == 47);
 }  // namespace
 
 TPnlDisclaimer::TPnlDisclaimer() : TFramePanel("PnlDisclaimer", "License agreement and disclaimer") {
-  Build<TPnlDisclaimer>(*this, kControls);
+  Build(*this, std::span(kControls));
   picture_ = SetPicture(Image1, "EMBLEM");
 }
 

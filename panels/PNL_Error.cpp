@@ -54,7 +54,7 @@ void MailSupport() {
 }
 
 TPnlError::TPnlError() : TFramePanel("PnlError", "Error") {
-  Build<TPnlError>(*this, kControls);
+  Build(*this, std::span(kControls));
   picture_ = SetPicture(Image1, "ERRORPIC");
   GPnlError = this;
 }

@@ -37,7 +37,7 @@ constexpr TControlDecl<TPnlInstall> kControls[] = {
 }  // namespace
 
 TPnlInstall::TPnlInstall() : TFramePanel("PnlInstall", "Install or upgrade?") {
-  Build<TPnlInstall>(*this, kControls);
+  Build(*this, std::span(kControls));
   picture_ = SetPicture(Image4, "INSTALL");
   SetChecked(RadioButton1, true);
   SetChecked(CheckBox1, true);

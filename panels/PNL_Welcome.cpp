@@ -38,9 +38,9 @@ constexpr TControlDecl<TPnlWelcome> kControls[] = {
      "With this installation you install Korvane P2P and nothing else. We are not putting any crap on your PC, "
      "change no settings, put no DLL's, show no banners and install no spyware.",
      {}, clWhite},
-    {TKind::StaticText, &TPnlWelcome::StaticText7, 519, 310, 146, 17, "We wish you a lot of pleasure ", {}, clBlack},
+    {TKind::StaticText, &TPnlWelcome::StaticText7, 519, 310, 0, 0, "We wish you a lot of pleasure ", {}, clBlack},
     {TKind::Label, &TPnlWelcome::Label2, 520, 328, 0, 0, "with Korvane P2P. "},
-    {TKind::StaticText, &TPnlWelcome::StaticText8, 584, 342, 87, 17, "The Korvane team.", {}, clBlack},
+    {TKind::StaticText, &TPnlWelcome::StaticText8, 584, 342, 0, 0, "The Korvane team.", {}, clBlack},
 };
 }  // namespace
 
@@ -91,7 +91,7 @@ class TPnlWelcome::TStage : public TWindow {
 };
 
 TPnlWelcome::TPnlWelcome() : TFramePanel("PnlWelcome", "Welcome") {
-  Build<TPnlWelcome>(*this, kControls);
+  Build(*this, std::span(kControls));
   for (size_t i = 0; i < words_.size(); ++i) {
     words_[i] = {kWords[i].Left, kWords[i].Top, kWords[i].Width, kWords[i].Height};
     DrawMotion(words_[i]);

@@ -82,8 +82,8 @@ HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, c
     containers_.push_back(std::move(c));
   } else {
     const TClassInfo ci = ClassOf(kind);
-    if (w == 0 && kind == TKind::Label) {
-      // Auto-sized label: as wide and high as its text in its font.
+    if (w == 0 && (kind == TKind::Label || kind == TKind::StaticText)) {
+      // Auto-sized label or static text: as wide and high as its text in its font.
       HDC dc = GetDC(parent);
       TSelectGuard sel(dc, GetFont(font));
       RECT r{0, 0, 0, 0};

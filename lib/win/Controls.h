@@ -17,7 +17,8 @@ enum class TKind { Label, StaticText, Button, CheckBox, RadioButton, GroupBox, E
 inline constexpr COLORREF clNone = 0xFFFFFFFF;
 HBRUSH GetBrush(COLORREF colour);
 
-// Place and size are design pixels at 96 DPI; a label without a width sizes itself to its text.
+// Place and size are design pixels at 96 DPI; a label or static text without a width sizes itself
+// to its text.
 template <class P>
 struct TControlDecl {
   TKind Kind;
@@ -43,8 +44,8 @@ class TControlHost : public TWindow {
  protected:
   explicit TControlHost(COLORREF colour) : Color(colour) {}
 
-  template <class P>
-  void Build(P& self, std::span<const TControlDecl<P>> decls) {
+  template <class P, size_t N>
+  void Build(P& self, std::span<const TControlDecl<P>, N> decls) {
     for (const auto& d : decls) {
       TInfo info{d.TextColor, d.BackColor, {}, {}, {}};
       if (d.OnClick) info.OnClick = [&self, f = d.OnClick] { (self.*f)(); };
