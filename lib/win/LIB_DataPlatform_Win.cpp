@@ -1,0 +1,86 @@
+// The data file's platform on Windows: file output through the Win32 file API (so errors
+// carry the system's codes, 112 for a full disk), CoCreateGuid with StringFromCLSID, and the
+// local clock.
+#include <windows.h>
+#include <objbase.h>
+
+#include "lib/LIB_DataPlatform.h"
+#include "lib/LIB_Errors.h"
+
+namespace {
+
+class TWinFileSink : public TFileSink {
+ public:
+  explicit TWinFileSink(HANDLE h) : Handle(h) {}
+  ~TWinFileSink() override {
+    if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
+  }
+  void Write(const uint8_t* bytes, size_t count) override {
+    while (count > 0) {
+      const DWORD chunk = count > 0x10000000 ? 0x10000000 : static_cast<DWORD>(count);
+      DWORD written = 0;
+      if (!WriteFile(Handle, bytes, chunk, &written, nullptr)) throw EInOutError(static_cast<int>(GetLastError()));
+      // A disk that takes fewer bytes than offered is full.
+      if (written == 0) throw EInOutError(ERROR_DISK_FULL);
+      bytes += written;
+      count -= written;
+    }
+  }
+  void Close() override {
+    const HANDLE h = Handle;
+    Handle = INVALID_HANDLE_VALUE;
+    if (!CloseHandle(h)) throw EInOutError(static_cast<int>(GetLastError()));
+  }
+
+ private:
+  HANDLE Handle;
+};
+
+}  // namespace
+
+std::unique_ptr<TFileSink> CreateFileSink(const std::string& FileName) {
+  const HANDLE h = CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw EInOutError(static_cast<int>(GetLastError()));
+  return std::make_unique<TWinFileSink>(h);
+}
+
+TGuid CreateGuid() {
+  GUID g{};
+  TGuid result{};
+  if (CoCreateGuid(&g) == S_OK) {
+    result.Data1 = g.Data1;
+    result.Data2 = g.Data2;
+    result.Data3 = g.Data3;
+    for (int i = 0; i < 8; ++i) result.Data4[i] = g.Data4[i];
+  }
+  return result;
+}
+
+std::string GuidToString(const TGuid& guid) {
+  GUID g{};
+  g.Data1 = guid.Data1;
+  g.Data2 = guid.Data2;
+  g.Data3 = guid.Data3;
+  for (int i = 0; i < 8; ++i) g.Data4[i] = guid.Data4[i];
+  LPOLESTR wide = nullptr;
+  if (StringFromCLSID(g, &wide) != S_OK || wide == nullptr) throw EConvertError("Cannot convert the GUID to text");
+  char text[64] = {};
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  CoTaskMemFree(wide);
+  if (n <= 1) throw EConvertError("Cannot convert the GUID to text");
+  return text;
+}
+
+double NowDays() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  // Days from 30 December 1899 to the date, through FILETIME's day count from 1601.
+  SYSTEMTIME midnight = t;
+  midnight.wHour = midnight.wMinute = midnight.wSecond = midnight.wMilliseconds = 0;
+  FILETIME ft;
+  SystemTimeToFileTime(&midnight, &ft);
+  const ULONGLONG ticks = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  const double days = static_cast<double>(ticks / 864000000000ULL) - 109205.0;  // 1601-01-01 is day -109205
+  const double ms = ((t.wHour * 60.0 + t.wMinute) * 60.0 + t.wSecond) * 1000.0 + t.wMilliseconds;
+  return days + ms / 86400000.0;
+}
