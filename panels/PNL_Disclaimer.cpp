@@ -9,7 +9,7 @@ namespace {
 // The tick box comes first in the tab order, the text second.
 constexpr TControlDecl<TPnlDisclaimer> kControls[] = {
     {TKind::Picture, &TPnlDisclaimer::Image1, 8, 8, 49, 57},
-    {TKind::Label, &TPnlDisclaimer::Label1, 72, 8, 263, 24, "Korvane P2P License agreement", {.Height = -21}},
+    {TKind::Label, &TPnlDisclaimer::Label1, 72, 8, 0, 0, "Korvane P2P License agreement", {.Height = -21}},
     {TKind::CheckBox, &TPnlDisclaimer::CheckBox1, 72, 340, 601, 25,
      "&I have read the statement above and I fully agree with this statement.", {.Height = -21}},
     {TKind::Memo, &TPnlDisclaimer::MemoDisclaimer, 70, 36, 553, 292, "", {}, Rgb(0, 0, 0), Rgb(255, 255, 255)},

@@ -35,6 +35,6 @@ extern TPnlError* GPnlError;
 extern std::string GReportURL;
 
 // The maker's support contact, offered on the choice and error panels.
-inline constexpr char KSupportAddress[] = "support@korvane.example";
+inline constexpr char KSupportAddress[] = "help@korvane.example";
 // Opens the user's mail program addressed to the support contact; the outcome is not checked.
 void MailSupport();
