@@ -61,27 +61,71 @@ void Emit(TDataFile& f, uint8_t b) {
 
 }  // namespace
 
+namespace {
+
+// A finite value as decimal digits d1 d2 ... (no trailing zeros) times 10^Exponent, d1 before the point.
+struct TDecimal {
+  bool Negative = false;
+  std::string Digits;
+  int Exponent = 0;
+};
+
+// precision < 0: the shortest text that reads back as the same double.
+// to_chars ignores the locale, so the separator is "." whatever the user's settings.
+TDecimal Scientific(double value, int precision) {
+  char buf[64];
+  const auto res = precision < 0 ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific)
+                                 : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision);
+  const std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));  // [-]d[.ddd]e[+-]xx
+  TDecimal d;
+  d.Negative = sci[0] == '-';
+  const size_t ePos = sci.find('e');
+  for (size_t i = d.Negative ? 1 : 0; i < ePos; ++i)
+    if (sci[i] != '.') d.Digits += sci[i];
+  std::string_view e = sci.substr(ePos + 1);
+  if (e[0] == '+') e.remove_prefix(1);
+  std::from_chars(e.data(), e.data() + e.size(), d.Exponent);
+  return d;
+}
+
+// The value rounded to 15 significant digits. Rounding the shortest form gives the same digits
+// as rounding the exact binary value, except when the shortest form is itself a tie at the
+// 16th digit; only then is the slower exact conversion needed. Dates (about 17 digits) make up
+// most of a data file's numbers, so this matters for the time a file takes.
+TDecimal Rounded15(double value) {
+  TDecimal d = Scientific(value, -1);
+  if (d.Digits.size() > 15) {
+    if (d.Digits.size() == 16 && d.Digits[15] == '5') {
+      d = Scientific(value, 14);
+    } else {
+      const bool up = d.Digits[15] >= '5';
+      d.Digits.resize(15);
+      if (up) {
+        int i = 14;
+        while (i >= 0 && d.Digits[static_cast<size_t>(i)] == '9') d.Digits[static_cast<size_t>(i--)] = '0';
+        if (i < 0) {
+          d.Digits.insert(d.Digits.begin(), '1');
+          ++d.Exponent;
+        } else {
+          ++d.Digits[static_cast<size_t>(i)];
+        }
+      }
+    }
+  }
+  while (!d.Digits.empty() && d.Digits.back() == '0') d.Digits.pop_back();
+  return d;
+}
+
+}  // namespace
+
 std::string FloatToStr(double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
-  // to_chars ignores the locale, so the separator is "." whatever the user's settings.
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-  const std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));  // [-]d.dddddddddddddde[+-]xx
-  const bool negative = sci[0] == '-';
-  const size_t mantissa = negative ? 1 : 0;
-  const size_t ePos = sci.find('e');
-  std::string digits;
-  for (size_t i = mantissa; i < ePos; ++i)
-    if (sci[i] != '.') digits += sci[i];
-  while (!digits.empty() && digits.back() == '0') digits.pop_back();
-  if (digits.empty()) return "0";
-  int exponent = 0;
-  std::string_view e = sci.substr(ePos + 1);
-  if (e[0] == '+') e.remove_prefix(1);
-  std::from_chars(e.data(), e.data() + e.size(), exponent);
-
-  std::string text = negative ? "-" : "";
+  const TDecimal d = Rounded15(value);
+  if (d.Digits.empty()) return "0";
+  const std::string& digits = d.Digits;
+  const int exponent = d.Exponent;
+  std::string text = d.Negative ? "-" : "";
   if (exponent < -5 || exponent >= 15) {
     text += digits[0];
     if (digits.size() > 1) text += "." + digits.substr(1);

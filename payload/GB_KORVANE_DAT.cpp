@@ -1,7 +1,6 @@
 #include "payload/GB_KORVANE_DAT.h"
 
 #include <cmath>
-#include <cstdio>
 #include <string_view>
 
 #include "app/Appl_Globals.h"
@@ -53,16 +52,31 @@ struct TWriterScope {
 
 }  // namespace
 
+namespace {
+
+void Append3(std::string& s, unsigned v) {
+  s += static_cast<char>('0' + v / 100);
+  s += static_cast<char>('0' + v / 10 % 10);
+  s += static_cast<char>('0' + v % 10);
+}
+
+}  // namespace
+
 std::string NodeAddrText(const THostEntry& h) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%03u.%03u.%03u.%03u:%u", h.O1, h.O2, h.O3, h.O4, h.Port);
-  return text;
+  std::string s;
+  s.reserve(24);
+  for (unsigned o : {h.O1, h.O2, h.O3, h.O4}) {
+    if (!s.empty()) s += '.';
+    Append3(s, o);
+  }
+  return s + ':' + std::to_string(h.Port);
 }
 
 std::string BlockedRangeText(const TBlockedRange& r) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%03u%03u%03u%03u%03u%03u%03u", r.B1, r.C1, r.D1, r.B2, r.C2, r.D2, r.A);
-  return text;
+  std::string s;
+  s.reserve(21);
+  for (unsigned v : {r.B1, r.C1, r.D1, r.B2, r.C2, r.D2, r.A}) Append3(s, v);
+  return s;
 }
 
 std::string DottedText(const THostEntry& h) {

@@ -2,6 +2,8 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <set>
 
 #include "lib/LIB_Data1_ReadWrite.h"
@@ -166,6 +168,25 @@ TEST(Data1ReadWrite, FloatText) {
       {0.1 + 0.2, "0.3"},
   };
   for (const auto& [value, text] : cases) EXPECT_EQ(FloatToStr(value), text) << value;
+
+  // 15 significant digits, correctly rounded: compare with the C library's exact conversion
+  // over dates, arbitrary doubles and values whose shortest form ties at the 16th digit.
+  std::mt19937_64 rng(11);
+  std::vector<double> values;
+  for (int i = 0; i < 20000; ++i) {
+    values.push_back(40000 + static_cast<double>(rng() % 20000000000ull) / 1e6);
+    uint64_t bits = rng();
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (std::isfinite(v)) values.push_back(v);
+    const std::string tie = "0." + std::to_string(100000000000000ull + rng() % 900000000000000ull) + "5";
+    values.push_back(std::strtod(tie.c_str(), nullptr) * std::pow(10.0, static_cast<int>(rng() % 30) - 15));
+  }
+  for (double v : values) {
+    char exact[64];
+    std::snprintf(exact, sizeof exact, "%.14e", v);
+    ASSERT_EQ(std::strtod(FloatToStr(v).c_str(), nullptr), std::strtod(exact, nullptr)) << exact << " " << FloatToStr(v);
+  }
 
   // The user's locale has no say in the separator.
   if (std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "fr_FR.UTF-8")) {
