@@ -1,0 +1,114 @@
+// The folder check and the folder texts of the installation road, and the removal list.
+#include <gtest/gtest.h>
+
+#include "lib/LIB_InstallPaths.h"
+
+namespace {
+
+TEST(IsValidFolderPath, Cases) {
+  const struct {
+    const char* path;
+    bool valid;
+  } cases[] = {
+      {"C:\\a", true},
+      {"C:\\Program Files\\Korvane P2P", true},
+      {"C:\\a|b", true},     // the vertical bar is let through
+      {"1:\\x", true},       // the first character may be anything
+      {"C:\\", true},        // a root passes here; Next refuses it for its length
+      {"D:\\Apps\\Korvane P2P\\", true},
+      {"C:", false},
+      {"", false},
+      {"C:\\a\\\\b", false},
+      {"C:\\a*b", false},
+      {"C:\\a?b", false},
+      {"C:\\a:b", false},
+      {"C:\\a\"b", false},
+      {"C:\\a<b", false},
+      {"C:\\a>b", false},
+      {"C:\\a/b", false},
+      {"C:/a", false},
+      {"CC:\\a", false},
+      {" C:\\a", false},
+      {"C:\\a ", false},
+      {"C:\\a\t", false},
+      {"%~~+71-45QQz", false},
+      {"03", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsValidFolderPath(c.path), c.valid) << '"' << c.path << '"';
+}
+
+TEST(FolderPart, KeepsTheDriveRootAndDropsOneTrailingBackslash) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\Korvane P2P", "C:\\"},
+      {"C:\\", "C:\\"},
+      {"C:\\Program Files\\Korvane P2P", "C:\\Program Files"},
+      {"C:\\Program Files\\Korvane P2P\\", "C:\\Program Files\\Korvane P2P"},
+      {"D:\\Downloads", "D:\\"},
+      {"nothing", ""},
+  };
+  for (auto [path, folder] : cases) EXPECT_EQ(FolderPart(path), folder) << path;
+}
+
+TEST(FolderSelection, InstallFolderGetsItsSubFolderNearTheRoot) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\", "C:\\Korvane P2P"},
+      {"C:\\Games", "C:\\Games\\Korvane P2P"},
+      {"C:\\Games\\Old", "C:\\Games\\Old"},
+      {"D:\\a\\b\\c", "D:\\a\\b\\c"},
+  };
+  for (auto [selected, proposal] : cases) EXPECT_EQ(InstallDirForSelection(selected), proposal) << selected;
+}
+
+TEST(FolderSelection, DownloadFolderGetsDownloadsOnADriveRootOnly) {
+  EXPECT_EQ(DownloadDirForSelection("D:\\"), "D:\\Downloads");
+  EXPECT_EQ(DownloadDirForSelection("D:\\Music"), "D:\\Music");
+  EXPECT_EQ(DownloadDirForSelection("D:\\a"), "D:\\a");
+}
+
+TEST(InstallProgress, FixedStepsOfTheBar) {
+  const int max = InstallProgressMaximum();
+  EXPECT_EQ(max, 7944118);
+  EXPECT_EQ(PercentPosition(max, 90), 7149706);
+  EXPECT_EQ(PercentPosition(max, 92), 7308589);
+  EXPECT_EQ(PercentPosition(max, 93), 7388030);
+  EXPECT_EQ(PercentPosition(max, 99), 7864677);
+  EXPECT_EQ(PercentPosition(200, 1), 2);
+  EXPECT_EQ(PercentPosition(250, 1), 2);  // 2.5: halves to even
+  EXPECT_EQ(PercentPosition(350, 1), 4);  // 3.5
+}
+
+TEST(QuotedCommand, PathInQuotesArgumentsAfterIt) {
+  EXPECT_EQ(QuotedCommand("C:\\Program Files\\Korvane P2P\\Korvane_toolbar.exe", "/s -silent"),
+            "\"C:\\Program Files\\Korvane P2P\\Korvane_toolbar.exe\" /s -silent");
+  EXPECT_EQ(QuotedCommand("C:\\K\\Korvane.Exe", ""), "\"C:\\K\\Korvane.Exe\"");
+}
+
+TEST(RemovalList, EighteenLinesWithTheDesktopLinkSeventeenWithout) {
+  const std::string inst = "C:\\Program Files\\Korvane P2P\\", data = "C:\\Users\\u\\Local\\Korvane P2P\\";
+  const auto lines = RemovalList(inst, data, data, true);
+  const std::vector<std::string> expected = {
+      "Korvane P2P",
+      "<P" + data + "*.ZCF>",
+      "<P" + data + "*.ZCV>",
+      "<P" + data + "*.ZTH>",
+      "<P" + data + "*.DAT>",
+      "<P" + data + "*.GET>",
+      "<E" + data + ">",
+      "<F" + inst + "Korvane.Exe>",
+      "<F" + data + "Korvane.dat>",
+      "<F" + data + "Korvane.bak>",
+      "<F" + inst + "KVInst.dat>",
+      "<F" + inst + "Uninstall.Exe>",
+      "<F" + inst + "Uninstall.Dat>",
+      "<E" + inst + ">",
+      "<E" + data + ">",
+      "<RSoftware\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane P2P>",
+      "<SKorvane P2P>",
+      "<TKorvane P2P.Lnk>",
+  };
+  EXPECT_EQ(lines, expected);
+  auto without = RemovalList(inst, data, data, false);
+  EXPECT_EQ(without, std::vector<std::string>(expected.begin(), expected.end() - 1));
+}
+
+}  // namespace
