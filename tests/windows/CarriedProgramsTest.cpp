@@ -1,0 +1,198 @@
+// The carried uninstaller and toolbar stand-in, written out by their payload writers and run
+// as the installation leaves them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "payload/win/GB_Uninstall_exe.h"
+#include "payload/win/GB_korvane_toolbar_exe.h"
+
+namespace {
+
+constexpr char KUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane P2P";
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void Put(const std::string& path, const std::string& text = "x") {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+  DWORD done;
+  WriteFile(h, text.data(), DWORD(text.size()), &done, nullptr);
+  CloseHandle(h);
+}
+
+std::string ReadAll(const std::string& path) {
+  std::string s;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return s;
+  char buf[4096];
+  DWORD got;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) s.append(buf, got);
+  CloseHandle(h);
+  return s;
+}
+
+DWORD RunProgram(std::string cmd) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 9999;
+  WaitForSingleObject(pi.hProcess, 60000);
+  DWORD code = 9999;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+std::string ShellFolder(int csidl) {
+  char buf[MAX_PATH] = "";
+  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf);
+  return buf;
+}
+
+bool KeyExists() {
+  HKEY k;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, KUninstallKey, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+// An installation as the engine leaves it: program and data folder, the uninstall key, the
+// Start-menu group and the desktop link, and the removal list.
+class Uninstaller : public testing::Test {
+ protected:
+  void SetUp() override {
+    char tmp[MAX_PATH];
+    GetTempPathA(sizeof tmp, tmp);
+    base = std::string(tmp) + "kvuninst" + std::to_string(GetCurrentProcessId()) + "\\";
+    inst = base + "Program\\";
+    data = base + "Data\\";
+    group = ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P";
+    desktopLink = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Korvane P2P.Lnk";
+    for (const std::string& d : {base, inst, data, group}) CreateDirectoryA(d.c_str(), nullptr);
+    WriteUninstaller(inst + "Uninstall.Exe");
+    for (const char* f : {"Korvane.Exe", "KVInst.dat"}) Put(inst + f);
+    for (const char* f : {"Korvane.dat", "a.ZCF", "b.ZCV", "c.ZTH", "d.GET", "e.DAT"}) Put(data + f);
+    for (const char* f : {"Korvane P2P.Lnk", "Korvane P2P On the Web.Lnk", "Korvane P2P Help.Lnk",
+                          "Korvane P2P Uninstall.Lnk"})
+      Put(group + "\\" + f);
+    Put(desktopLink);
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, KUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr), 0);
+    RegSetValueExA(k, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>("Korvane P2P"), 12);
+    RegCloseKey(k);
+    list = {"Korvane P2P"};
+    for (const char* p : {"*.ZCF", "*.ZCV", "*.ZTH", "*.DAT", "*.GET"}) list.push_back("<P" + data + p + ">");
+    list.push_back("<E" + data + ">");
+    for (std::string f : {inst + "Korvane.Exe", data + "Korvane.dat", data + "Korvane.bak", inst + "KVInst.dat",
+                          inst + "Uninstall.Exe", inst + "Uninstall.Dat"})
+      list.push_back("<F" + f + ">");
+    list.insert(list.end(), {"<E" + inst + ">", "<E" + data + ">", std::string("<R") + KUninstallKey + ">",
+                             "<SKorvane P2P>", "<TKorvane P2P.Lnk>"});
+  }
+  void TearDown() override {
+    for (const char* f : {"MyNotes.txt", "Korvane.Exe", "KVInst.dat", "Uninstall.Exe", "UnInstall.dat"})
+      DeleteFileA((inst + f).c_str());
+    for (const char* f : {"notes.data", "Korvane.dat", "a.ZCF", "b.ZCV", "c.ZTH", "d.GET", "e.DAT"})
+      DeleteFileA((data + f).c_str());
+    for (const char* f : {"Korvane P2P.Lnk", "Korvane P2P On the Web.Lnk", "Korvane P2P Help.Lnk",
+                          "Korvane P2P Uninstall.Lnk"})
+      DeleteFileA((group + "\\" + f).c_str());
+    DeleteFileA(desktopLink.c_str());
+    for (const std::string& d : {inst, data, group, base}) RemoveDirectoryA(d.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
+  }
+
+  DWORD Uninstall() {
+    std::string text;
+    for (const std::string& line : list) text += line + "\r\n";
+    Put(inst + "UnInstall.dat", text);
+    return RunProgram("\"" + inst + "Uninstall.Exe\" /quiet");
+  }
+  // The copy in the temporary folder removes the program and the folders once the
+  // uninstaller has ended.
+  void WaitForFinish() {
+    for (int i = 0; i < 200 && Exists(inst + "Uninstall.Exe"); ++i) Sleep(50);
+    Sleep(300);
+  }
+
+  std::string base, inst, data, group, desktopLink;
+  std::vector<std::string> list;
+};
+
+TEST_F(Uninstaller, RemovesTheWholeInstallation) {
+  ASSERT_EQ(Uninstall(), 0u);
+  WaitForFinish();
+  for (const std::string& gone : {inst, data, group, desktopLink}) EXPECT_FALSE(Exists(gone)) << gone;
+  EXPECT_FALSE(KeyExists());
+}
+
+TEST_F(Uninstaller, LeavesTheUsersOwnFilesAndTheirFolders) {
+  Put(inst + "MyNotes.txt");
+  Put(data + "notes.data");
+  ASSERT_EQ(Uninstall(), 0u);
+  WaitForFinish();
+  EXPECT_TRUE(Exists(inst + "MyNotes.txt"));
+  EXPECT_TRUE(Exists(data + "notes.data"));
+  for (const char* f : {"Korvane.Exe", "KVInst.dat", "Uninstall.Exe", "UnInstall.dat"}) EXPECT_FALSE(Exists(inst + f)) << f;
+  for (const char* f : {"Korvane.dat", "a.ZCF", "b.ZCV", "c.ZTH", "d.GET", "e.DAT"}) EXPECT_FALSE(Exists(data + f)) << f;
+  EXPECT_FALSE(Exists(group));
+  EXPECT_FALSE(KeyExists());
+}
+
+// One bad line refuses the whole list: nothing at all is removed.
+TEST_F(Uninstaller, RefusesHostileLists) {
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, sizeof windows);
+  std::string drive = inst.substr(0, 3);
+  const std::vector<std::string> hostile = {
+      "<E" + drive + ">",
+      "<P" + drive + "*.DAT>",
+      "<E" + std::string(windows) + "\\>",
+      "<P" + std::string(windows) + "\\system32\\*.dll>",
+      "<F" + inst + "..\\..\\victim.txt>",
+      "<P" + drive + "Program Files\\*.*>",
+      "<RSoftware\\Microsoft>",
+      "<Xsomething>",
+      "Korvane.Exe",
+      "<S..>",
+  };
+  for (const std::string& line : hostile) {
+    SCOPED_TRACE(line);
+    std::vector<std::string> good = list;
+    list.insert(list.begin() + 3, line);
+    EXPECT_EQ(Uninstall(), 2u);
+    list = good;
+    for (const char* f : {"Korvane.Exe", "KVInst.dat", "Uninstall.Exe", "UnInstall.dat"}) EXPECT_TRUE(Exists(inst + f)) << f;
+    for (const char* f : {"Korvane.dat", "a.ZCF", "e.DAT"}) EXPECT_TRUE(Exists(data + f)) << f;
+    EXPECT_TRUE(Exists(group + "\\Korvane P2P.Lnk"));
+    EXPECT_TRUE(Exists(desktopLink));
+    EXPECT_TRUE(KeyExists());
+  }
+}
+
+TEST(ToolbarStandIn, RecordsItsCommandLineAndChangesNothing) {
+  char tmp[MAX_PATH];
+  GetTempPathA(sizeof tmp, tmp);
+  std::string exe = std::string(tmp) + "Korvane_toolbar.exe", log = std::string(tmp) + "kvtoolbar.log";
+  DeleteFileA(log.c_str());
+  WriteToolbarInstaller(exe);
+  // Unset, the stand-in writes nothing anywhere.
+  SetEnvironmentVariableA("KORVANE_TOOLBAR_LOG", nullptr);
+  EXPECT_EQ(RunProgram(exe + " /s -silent"), 0u);
+  EXPECT_FALSE(Exists(log));
+  SetEnvironmentVariableA("KORVANE_TOOLBAR_LOG", log.c_str());
+  EXPECT_EQ(RunProgram(exe + " /s -silent"), 0u);
+  EXPECT_EQ(RunProgram("\"" + exe + "\" again"), 0u);
+  SetEnvironmentVariableA("KORVANE_TOOLBAR_LOG", nullptr);
+  EXPECT_EQ(ReadAll(log), exe + " /s -silent\r\n\"" + exe + "\" again\r\n");
+  DeleteFileA(log.c_str());
+  DeleteFileA(exe.c_str());
+}
+
+}  // namespace
