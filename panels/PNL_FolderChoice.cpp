@@ -1,0 +1,114 @@
+#include "panels/PNL_FolderChoice.h"
+
+#include <commctrl.h>
+
+#include "app/Form_Main.h"
+#include "lib/LIB_InstallPaths.h"
+#include "lib/LIB_Text.h"
+
+namespace {
+constexpr UINT_PTR kEditSubclass = 1;
+
+// The dialog manager keeps Enter for itself; the edit box asks for it and hands it to the panel.
+LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) noexcept {
+  auto* panel = reinterpret_cast<TFolderChoicePanel*>(data);
+  if (msg == WM_GETDLGCODE) {
+    const auto* m = reinterpret_cast<const MSG*>(lp);
+    const LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
+    if (m && (m->message == WM_KEYDOWN || m->message == WM_CHAR) && m->wParam == VK_RETURN)
+      return code | DLGC_WANTMESSAGE;
+    return code;
+  }
+  if (msg == WM_CHAR) {
+    char key = static_cast<char>(wp);
+    Dispatch([&] { panel->Edit1KeyPress(key); });
+    if (key == 0 || wp == '\r') return 0;  // a single-line box has no use for Enter
+    wp = static_cast<unsigned char>(key);
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+}  // namespace
+
+bool DirectoryExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TFolderChoicePanel::TFolderChoicePanel(std::string componentName, std::string title, std::string treeHint)
+    : TFramePanel(std::move(componentName), std::move(title)), treeHint_(std::move(treeHint)) {}
+
+TFolderChoicePanel::~TFolderChoicePanel() {
+  if (Edit1) RemoveWindowSubclass(Edit1, EditProc, kEditSubclass);
+}
+
+void TFolderChoicePanel::HookEdit() {
+  SetWindowSubclass(Edit1, EditProc, kEditSubclass, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void TFolderChoicePanel::CreateFolderTree() {
+  FolderTree = std::make_unique<TShellTreeView>(Handle(), 288, 40, 393, 289, treeHint_, &FolderTreeAddFolder);
+}
+
+void TFolderChoicePanel::FolderTreeAddFolder(const std::string& Folder, bool FileSystem, bool& CanAdd) {
+  std::string root = Folder.substr(0, 3);
+  for (char& c : root)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  CanAdd = GetDriveTypeA(root.c_str()) == DRIVE_FIXED;
+  if (!FileSystem) CanAdd = false;
+}
+
+void TFolderChoicePanel::DetachChange() { FolderTree->OnChange = nullptr; }
+void TFolderChoicePanel::AttachChange() {
+  FolderTree->OnChange = [this] { FolderTreeChange(); };
+}
+
+void TFolderChoicePanel::ProposeFolder(const std::string& folder) {
+  try {
+    SetText(Edit1, folder);
+    DetachChange();
+    FolderTree->SetPath(DirectoryExists(folder) ? folder : FolderPart(folder));
+    FolderTree->MakeSelectionVisible();
+  } catch (...) {
+    // The tree keeps its selection; the proposal stands in the edit box all the same.
+  }
+  AttachChange();
+}
+
+void TFolderChoicePanel::SyncTree() {
+  if (!FolderTree) return;
+  DetachChange();
+  try {
+    std::string t = GetText(Edit1);
+    if (DirectoryExists(t)) {
+      FolderTree->SetPath(t);
+    } else {
+      if (t.ends_with('\\')) t.pop_back();
+      FolderTree->SetPath(FolderPart(t));
+    }
+    FolderTree->MakeSelectionVisible();
+  } catch (...) {
+    // A typed path that leads nowhere leaves the tree as it was.
+  }
+  AttachChange();
+}
+
+void TFolderChoicePanel::Edit1KeyPress(char& Key) {
+  if (Key == '\r') SyncTree();
+}
+
+std::string TFolderChoicePanel::GetText(HWND control) {
+  std::string s(GetWindowTextLengthA(control) + 1, '\0');
+  s.resize(GetWindowTextA(control, s.data(), static_cast<int>(s.size())));
+  return s;
+}
+
+void TFolderChoicePanel::SetText(HWND control, const std::string& text) { SetWindowTextA(control, text.c_str()); }
+
+void TFolderChoicePanel::ShowMessage(const std::string& text) {
+  MessageBoxA(FormMain->Handle(), text.c_str(), "Install Korvane P2P", MB_OK);
+}

@@ -1,0 +1,74 @@
+#include "panels/PNL_InstallChooseConnection.h"
+
+#include "app/Appl_Globals.h"
+#include "app/Form_Main.h"
+#include "lib/win/Pictures.h"
+
+namespace {
+using P = TPNLInstallChooseConnection;
+
+constexpr const char* kCaptions[P::ItemCount] = {
+    "Dial-up &Modem < 56KBS", "Dial-up M&odem 56K", "&ISDN", "&ADSL / DSL", "&Cable", "&T1", "T&2", "ADSL 2",
+    "I &don't know"};
+
+// The radio group: a captioned frame with one column of items spread over its height.
+constexpr int kGroupLeft = 200, kGroupTop = 130, kItemTop = kGroupTop + 16, kItemHeight = 14;
+
+constexpr TControlDecl<P> kControls[] = {
+    {TKind::Picture, &P::Image1, 16, 16, 177, 281},
+    {TKind::StaticText, &P::StaticText1, 200, 16, 216, 105},
+    {TKind::GroupBox, &P::rgConnection, kGroupLeft, kGroupTop, 185, 145, "Internet-connection"},
+};
+}  // namespace
+
+TPNLInstallChooseConnection::TPNLInstallChooseConnection()
+    : TFramePanel("PNLInstallChooseConnection", "Select your internet-connection") {
+  Build(*this, std::span(kControls));
+  for (int i = 0; i < ItemCount; ++i) {
+    // The first item opens the group for the arrow keys and the tab order.
+    Items[i] = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
+                               Scale(kGroupLeft + 8), Scale(kItemTop + i * kItemHeight), Scale(170), Scale(kItemHeight),
+                               Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(Items[i], WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), FALSE);
+  }
+  picture_ = SetPicture(Image1, "INSTALL");
+}
+
+void TPNLInstallChooseConnection::InitButtons(tKvButtonBar& bar) {
+  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
+  bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) { NextClick(); });
+  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
+}
+
+void TPNLInstallChooseConnection::BeforeShow() {
+  SetWindowTextA(StaticText1,
+                 "Choose the kind of internet-connection that\ryou use. Korvane P2P uses this information to "
+                 "\roptimize its performance dependend on the\rkind of connection you have. After installation\ryou "
+                 "can always select to the item \"Settings\"\rof Korvane P2P to finetune this settings further.");
+  for (int i = 0; i < ItemCount; ++i) {
+    SetWindowTextA(Items[i], kCaptions[i]);
+    SendMessageA(Items[i], BM_SETCHECK, i == GConnectionType ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+int TPNLInstallChooseConnection::ItemIndex() const {
+  for (int i = 0; i < ItemCount; ++i)
+    if (SendMessageA(Items[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
+  return -1;
+}
+
+void TPNLInstallChooseConnection::ExitClick() {
+  if (FormMain->Busy) return;
+  FormMain->Close();
+}
+
+void TPNLInstallChooseConnection::NextClick() {
+  if (FormMain->Busy) return;
+  GConnectionType = ItemIndex();
+  FormMain->ShowPanel("PNLInstallToolbar", true);
+}
+
+void TPNLInstallChooseConnection::PreviousClick() {
+  if (FormMain->Busy) return;
+  FormMain->ShowPanel("PNLInstallChooseDownloadDir", true);
+}

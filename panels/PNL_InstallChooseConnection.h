@@ -1,0 +1,27 @@
+// The kind of Internet connection, stored as an index; the data file turns it into a speed.
+#pragma once
+#include <array>
+
+#include "app/Frame_Panel.h"
+#include "lib/win/WinHandles.h"
+
+class TPNLInstallChooseConnection : public TFramePanel {
+ public:
+  static constexpr int ItemCount = 9;
+
+  TPNLInstallChooseConnection();
+  void InitButtons(tKvButtonBar& bar) override;
+  void BeforeShow() override;
+
+  void ExitClick();
+  void NextClick();
+  void PreviousClick();
+  // Index of the ticked item, -1 for none.
+  int ItemIndex() const;
+
+  HWND Image1 = nullptr, StaticText1 = nullptr, rgConnection = nullptr;
+  std::array<HWND, ItemCount> Items{};
+
+ private:
+  TBitmapHandle picture_;
+};

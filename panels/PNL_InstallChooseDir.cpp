@@ -1,0 +1,94 @@
+#include "panels/PNL_InstallChooseDir.h"
+
+#include <shlobj.h>
+
+#include "app/Appl_Globals.h"
+#include "app/Form_Main.h"
+#include "lib/LIB_InstallPaths.h"
+#include "lib/LIB_Text.h"
+#include "lib/win/Pictures.h"
+
+namespace {
+// Typed into the edit box, it shows the installer's build tag instead.
+constexpr char kHiddenCode[] = "%~~+71-45QQz";
+
+constexpr TControlDecl<TPnlInstallChooseDir> kControls[] = {
+    {TKind::Edit, &TPnlInstallChooseDir::Edit1, 286, 7, 393, 21, "", {}, clNone, clNone, 0, nullptr, nullptr,
+     nullptr, &TPnlInstallChooseDir::Edit1Exit},
+    {TKind::Picture, &TPnlInstallChooseDir::Image5, 8, 8, 105, 105},
+    {TKind::StaticText, &TPnlInstallChooseDir::StaticText1, 8, 128, 233, 209},
+};
+}  // namespace
+
+TPnlInstallChooseDir::TPnlInstallChooseDir()
+    : TFolderChoicePanel("PnlInstallChooseDir", "Choose installation folder", "Choose installation folder") {
+  Build(*this, std::span(kControls));
+  HookEdit();
+  picture_ = SetPicture(Image5, "EMBLEM");
+}
+
+void TPnlInstallChooseDir::InitButtons(tKvButtonBar& bar) {
+  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
+  bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) { NextClick(); });
+  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
+}
+
+void TPnlInstallChooseDir::BeforeShow() {
+  SetText(StaticText1,
+          "The installation folder is the folder\ron your hard disk where Korvane P2P program files\rand the "
+          "Korvane P2P data file will be placed.\r\rIn most common cases the folder proposed\ris the best place and "
+          "you can just press\rthe \"next\" button, otherwise choose a folder.");
+  if (!FolderTree) CreateFolderTree();
+  if (GInstallDir.empty()) {
+    char folder[MAX_PATH];
+    if (SUCCEEDED(SHGetFolderPathA(FormMain->Handle(), CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder)))
+      GInstallDir = std::string(folder) + "\\" + "Korvane P2P";
+    else
+      GInstallDir = "C:\\Korvane P2P";
+  }
+  ProposeFolder(GInstallDir);
+}
+
+void TPnlInstallChooseDir::FolderTreeChange() {
+  SetText(Edit1, InstallDirForSelection(FolderTree->Path()));
+}
+
+void TPnlInstallChooseDir::Edit1Exit() {
+  const std::string text = Trim(GetText(Edit1));
+  if (text == kHiddenCode) {
+    SetText(Edit1, GInstallerTag);
+    return;
+  }
+  SyncTree();
+}
+
+void TPnlInstallChooseDir::ExitClick() {
+  if (FormMain->Busy) return;
+  FormMain->Close();
+}
+
+void TPnlInstallChooseDir::NextClick() {
+  if (FormMain->Busy) return;
+  const std::string text = Trim(GetText(Edit1));
+  SetText(Edit1, text);
+  GInstallDir = text;
+  if (!IsValidFolderPath(text) || text.size() < 4) {
+    ShowMessage("Invalid folder.\rThe foldername you choose contains invalid characters or is a root folder.");
+    return;
+  }
+  if (!GInstallDir.ends_with('\\')) GInstallDir += '\\';
+  GDataDir = GInstallDir;
+  if (FileExists(GInstallDir + "Korvane.exe")) {
+    ShowMessage("Cannot install Korvane P2P in " + GInstallDir + "\r" + "because it already exists in this folder." +
+                "\r" + "In case you want to overwrite a previous installation delete or unistall it first," + "\r" +
+                "otherwise choose another folder.");
+    return;
+  }
+  FormMain->ShowPanel("PNLInstallChooseDownloadDir", true);
+}
+
+void TPnlInstallChooseDir::PreviousClick() {
+  if (FormMain->Busy) return;
+  GInstallDir.clear();
+  FormMain->ShowPanel("PnlInstall", true);
+}

@@ -1,0 +1,81 @@
+#include "panels/PNL_InstallChooseDownloadDir.h"
+
+#include "app/Appl_Globals.h"
+#include "app/Form_Main.h"
+#include "lib/LIB_InstallPaths.h"
+#include "lib/LIB_Text.h"
+#include "lib/win/Pictures.h"
+
+namespace {
+constexpr TControlDecl<TPNLInstallChooseDownloadDir> kControls[] = {
+    {TKind::Picture, &TPNLInstallChooseDownloadDir::Image5, 8, 8, 105, 105},
+    {TKind::StaticText, &TPNLInstallChooseDownloadDir::StaticText1, 8, 128, 233, 209},
+    {TKind::Edit, &TPNLInstallChooseDownloadDir::Edit1, 286, 7, 393, 21, "", {}, clNone, clNone, 0, nullptr,
+     nullptr, nullptr, &TPNLInstallChooseDownloadDir::Edit1Exit},
+};
+}  // namespace
+
+TPNLInstallChooseDownloadDir::TPNLInstallChooseDownloadDir()
+    : TFolderChoicePanel("PNLInstallChooseDownloadDir", "Choose download folder", "Choose download folder") {
+  Build(*this, std::span(kControls));
+  HookEdit();
+  picture_ = SetPicture(Image5, "EMBLEM");
+}
+
+void TPNLInstallChooseDownloadDir::InitButtons(tKvButtonBar& bar) {
+  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
+  bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) { NextClick(); });
+  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
+}
+
+void TPNLInstallChooseDownloadDir::BeforeShow() {
+  SetText(StaticText1,
+          "The download folder is the folder\ron your hard disk where Korvane P2P puts the\rdownloaded files when "
+          "they are completed.\r\rIn most common cases the folder proposed\ris the best place and you can just "
+          "press\rthe \"next\" button, otherwise choose a folder.");
+  if (!FolderTree) CreateFolderTree();
+  if (GDownloadDir.empty()) {
+    GDownloadDir = GInstallDir.substr(0, 3);
+    // A later letter wins: C before D before E.
+    for (char letter : {'E', 'D', 'C'}) {
+      const std::string root = std::string(1, letter) + ":\\";
+      if (GetDriveTypeA(root.c_str()) == DRIVE_FIXED && DirectoryExists(root + "Downloads"))
+        GDownloadDir = root + "Downloads";
+    }
+    if (GDownloadDir.size() == 3) GDownloadDir += "Downloads";
+  }
+  ProposeFolder(GDownloadDir);
+}
+
+void TPNLInstallChooseDownloadDir::FolderTreeChange() {
+  SetText(Edit1, DownloadDirForSelection(FolderTree->Path()));
+}
+
+void TPNLInstallChooseDownloadDir::Edit1Exit() { SyncTree(); }
+
+void TPNLInstallChooseDownloadDir::ExitClick() {
+  if (FormMain->Busy) return;
+  FormMain->Close();
+}
+
+void TPNLInstallChooseDownloadDir::NextClick() {
+  if (FormMain->Busy) return;
+  std::string text = Trim(GetText(Edit1));
+  SetText(Edit1, text);
+  if (!IsValidFolderPath(text) || text.size() <= 3) {
+    ShowMessage("Invalid folder.\rThe foldername you choose contains invalid characters or is a root folder.");
+    return;
+  }
+  if (!text.ends_with('\\')) {
+    text += '\\';
+    SetText(Edit1, text);
+  }
+  GDownloadDir = text;
+  FormMain->ShowPanel("PnlInstallChooseConnection", true);
+}
+
+void TPNLInstallChooseDownloadDir::PreviousClick() {
+  if (FormMain->Busy) return;
+  GDownloadDir.clear();
+  FormMain->ShowPanel("PnlInstallChooseDir", true);
+}

@@ -1,0 +1,51 @@
+#include "panels/PNL_InstallGo.h"
+
+#include "app/Appl_Globals.h"
+#include "app/Form_Main.h"
+#include "lib/win/Pictures.h"
+
+namespace {
+using P = TPNLInstallGo;
+
+// The three summary lines change with the answers: wide enough for a long folder.
+constexpr TControlDecl<P> kControls[] = {
+    {TKind::Picture, &P::Image7, 8, 8, 193, 164},
+    {TKind::Label, &P::Label1, 208, 16, 0, 0, "All questions are answered."},
+    {TKind::Label, &P::Label2, 208, 32, 0, 0, "Click the button \"Install Now\" and the installation will begin."},
+    {TKind::Label, &P::Label6, 228, 55, 480, 13},
+    {TKind::Label, &P::Label7, 228, 76, 480, 13},
+    {TKind::Label, &P::Label9, 228, 98, 480, 13},
+};
+}  // namespace
+
+TPNLInstallGo::TPNLInstallGo() : TFramePanel("PNLInstallGo", "Ready to install") {
+  Build(*this, std::span(kControls));
+  picture_ = SetPicture(Image7, "INSTALL");
+}
+
+void TPNLInstallGo::InitButtons(tKvButtonBar& bar) {
+  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
+  bar.AddRight("&Install Now", 2, 2, [this](TLbSpeedButton&) { InstallNowClick(); });
+  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
+}
+
+void TPNLInstallGo::BeforeShow() {
+  SetWindowTextA(Label6, ("Installation folder = " + GInstallDir).c_str());
+  SetWindowTextA(Label7, ("Download folder = " + GDownloadDir).c_str());
+  SetWindowTextA(Label9, GDesktopShortcut ? "Create shortcut on desktop = Yes" : "Create shortcut on desktop = No");
+}
+
+void TPNLInstallGo::ExitClick() {
+  if (FormMain->Busy) return;
+  FormMain->Close();
+}
+
+void TPNLInstallGo::InstallNowClick() {
+  if (FormMain->Busy) return;
+  FormMain->ShowPanel("PNLInstallInstalling", true);
+}
+
+void TPNLInstallGo::PreviousClick() {
+  if (FormMain->Busy) return;
+  FormMain->ShowPanel("PnlInstallToolbar", true);
+}

@@ -1,0 +1,27 @@
+// The offer of the browser toolbar, with a link to its licence agreement on the web.
+#pragma once
+#include <string>
+
+#include "app/Frame_Panel.h"
+
+class TPNLInstallToolbar : public TFramePanel {
+ public:
+  TPNLInstallToolbar();
+  void InitButtons(tKvButtonBar& bar) override;
+  void BeforeShow() override;
+
+  void ExitClick();
+  void NextClick();
+  void PreviousClick();
+  void Label4Click();
+
+  HWND StaticText1 = nullptr, Image2 = nullptr, Image1 = nullptr, CheckBox1 = nullptr, Label2 = nullptr;
+  HWND Label3 = nullptr, Label4 = nullptr, Label5 = nullptr, Label1 = nullptr;
+};
+
+// The toolbar provider's licence agreement.
+inline constexpr char KToolbarLicenceURL[] = "http://www.korvane-toolbar.example/eula/";
+
+// Opens a web page in the user's default browser; the outcome is not checked. Tests put a
+// recorder here so that nothing is opened.
+extern void (*GOpenWebPage)(const std::string& url);
