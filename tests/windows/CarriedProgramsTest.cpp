@@ -36,17 +36,31 @@ std::string ReadAll(const std::string& path) {
   return s;
 }
 
-DWORD RunProgram(std::string cmd) {
+HANDLE StartProgram(std::string cmd) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 9999;
-  WaitForSingleObject(pi.hProcess, 60000);
-  DWORD code = 9999;
-  GetExitCodeProcess(pi.hProcess, &code);
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
   CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  return pi.hProcess;
+}
+
+DWORD ExitCodeOf(HANDLE process) {
+  DWORD code = 9999;
+  if (!process) return code;
+  WaitForSingleObject(process, 60000);
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
   return code;
+}
+
+DWORD RunProgram(const std::string& cmd) { return ExitCodeOf(StartProgram(cmd)); }
+
+// Waits for another process's message box and presses one of its buttons.
+bool Answer(const char* caption, int button) {
+  for (int i = 0; i < 600; ++i, Sleep(50))
+    if (HWND box = FindWindowA(nullptr, caption)) return PostMessageA(box, WM_COMMAND, button, 0);
+  return false;
 }
 
 std::string ShellFolder(int csidl) {
@@ -108,12 +122,13 @@ class Uninstaller : public testing::Test {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
   }
 
-  DWORD Uninstall() {
+  HANDLE StartUninstall(const char* args) {
     std::string text;
     for (const std::string& line : list) text += line + "\r\n";
     Put(inst + "UnInstall.dat", text);
-    return RunProgram("\"" + inst + "Uninstall.Exe\" /quiet");
+    return StartProgram("\"" + inst + "Uninstall.Exe\"" + args);
   }
+  DWORD Uninstall() { return ExitCodeOf(StartUninstall(" /quiet")); }
   // The copy in the temporary folder removes the program and the folders once the
   // uninstaller has ended.
   void WaitForFinish() {
@@ -142,6 +157,23 @@ TEST_F(Uninstaller, LeavesTheUsersOwnFilesAndTheirFolders) {
   for (const char* f : {"Korvane.Exe", "KVInst.dat", "Uninstall.Exe", "UnInstall.dat"}) EXPECT_FALSE(Exists(inst + f)) << f;
   for (const char* f : {"Korvane.dat", "a.ZCF", "b.ZCV", "c.ZTH", "d.GET", "e.DAT"}) EXPECT_FALSE(Exists(data + f)) << f;
   EXPECT_FALSE(Exists(group));
+  EXPECT_FALSE(KeyExists());
+}
+
+TEST_F(Uninstaller, AsksFirst) {
+  HANDLE run = StartUninstall("");
+  ASSERT_TRUE(Answer("Korvane P2P Uninstall", IDNO));
+  EXPECT_EQ(ExitCodeOf(run), 1u);
+  EXPECT_TRUE(Exists(inst + "Korvane.Exe"));
+  EXPECT_TRUE(Exists(data + "e.DAT"));
+  EXPECT_TRUE(KeyExists());
+
+  run = StartUninstall("");
+  ASSERT_TRUE(Answer("Korvane P2P Uninstall", IDYES));
+  ASSERT_TRUE(Answer("Uninstall", IDOK));  // the closing message
+  EXPECT_EQ(ExitCodeOf(run), 0u);
+  WaitForFinish();
+  EXPECT_FALSE(Exists(inst));
   EXPECT_FALSE(KeyExists());
 }
 
