@@ -28,6 +28,11 @@ start() {
     wineserver -w
     touch "$state/prefix/.ready"
   fi
+  # wineboot links the profile's folders (Desktop ...) to $HOME: make them real folders, so that
+  # nothing a program writes there (a desktop shortcut) lands outside the build tree.
+  for d in "$state"/prefix/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
+    if [ -L "$d" ]; then rm "$d" && mkdir "$d"; fi
+  done
   wineserver -p
   flock -u 9
 }
