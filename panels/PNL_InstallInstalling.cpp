@@ -23,7 +23,8 @@ namespace {
 using P = TPNLInstallInstalling;
 
 constexpr TControlDecl<P> kControls[] = {
-    {TKind::Label, &P::Label12, 344, 200, 60, 13, "0% complete", {}, Rgb(255, 255, 255)},
+    // Centred where the caption stands, wide enough for "100% complete" in any screen font.
+    {TKind::Label, &P::Label12, 304, 200, 140, 13, "0% complete", {}, Rgb(255, 255, 255), clNone, SS_CENTER},
     {TKind::ProgressBar, &P::ProgressBar1, 39, 232, 634, 26},
 };
 

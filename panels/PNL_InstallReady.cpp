@@ -13,7 +13,7 @@ constexpr TControlDecl<P> kControls[] = {
      {.Bold = true}},
     {TKind::Panel, &P::Panel45, -1, 56, 466, 257},
     {TKind::Picture, &P::Image1, 16, 0, 209, 209, "", {}, clNone, clNone, 0, &P::Panel45},
-    {TKind::Label, &P::Label11, 216, 225, 207, 24, "Enjoy your Korvane P2P!", {.Height = -19, .Italic = true},
+    {TKind::Label, &P::Label11, 216, 225, 0, 0, "Enjoy your Korvane P2P!", {.Height = -19, .Italic = true},
      Rgb(255, 255, 255), clNone, 0, &P::Panel45},
 };
 }  // namespace

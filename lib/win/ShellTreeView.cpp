@@ -151,7 +151,7 @@ void TShellTreeView::List(HTREEITEM item) {
       ++added;
     }
   } else {
-    for (const std::string& name : SubFolders(folder, false)) {
+    for (const std::string& name : SubFolders(WithSlash(folder), false)) {
       const std::string path = WithSlash(folder) + name;
       if (!Admit(path, true)) continue;
       Add(item, path, name, !SubFolders(WithSlash(path), true).empty());

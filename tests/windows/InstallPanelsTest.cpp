@@ -1,0 +1,331 @@
+// The panels of the installation road that gather the user's answers, in the real main window.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "panels/PNL_InstallChooseConnection.h"
+#include "panels/PNL_InstallChooseDir.h"
+#include "panels/PNL_InstallChooseDownloadDir.h"
+#include "panels/PNL_InstallGo.h"
+#include "panels/PNL_InstallToolbar.h"
+#include "lib/LIB_Text.h"
+#include "tests/windows/WizardTestUtil.h"
+
+namespace {
+
+const char kInvalidFolder[] =
+    "Invalid folder.\rThe foldername you choose contains invalid characters or is a root folder.";
+
+std::string ProgramFiles() {
+  char buf[MAX_PATH];
+  EXPECT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, buf)));
+  return buf;
+}
+
+// A folder of the test's own under C:\, gone again afterwards.
+struct TScratchFolder {
+  explicit TScratchFolder(std::string path) : Path(std::move(path)) { CreateDirectoryA(Path.c_str(), nullptr); }
+  ~TScratchFolder() {
+    for (const std::string& f : Files) DeleteFileA((Path + "\\" + f).c_str());
+    RemoveDirectoryA(Path.c_str());
+  }
+  void AddFile(const std::string& name) {
+    Files.push_back(name);
+    CloseHandle(CreateFileA((Path + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  }
+  std::string Path;
+  std::vector<std::string> Files;
+};
+
+template <class TPanel>
+class RoadPanel : public TWizardTest {
+ protected:
+  TPanel& Show(const char* name) {
+    form->ShowPanel(name, false);
+    auto* p = dynamic_cast<TPanel*>(form->ActivePanel());
+    EXPECT_NE(p, nullptr) << name;
+    return *p;
+  }
+  void Type(HWND edit, const std::string& text) { SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+};
+
+using ChooseDir = RoadPanel<TPnlInstallChooseDir>;
+
+TEST_F(ChooseDir, FirstShowProposesProgramFilesAndSelectsItsExistingParent) {
+  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  EXPECT_EQ(form->HeaderCaption(), "Choose installation folder");
+  EXPECT_EQ(Text(p.Edit1), ProgramFiles() + "\\Korvane P2P");
+  EXPECT_EQ(GInstallDir, ProgramFiles() + "\\Korvane P2P");
+  ASSERT_TRUE(p.FolderTree);
+  const bool leftOver = GetFileAttributesA(GInstallDir.c_str()) != INVALID_FILE_ATTRIBUTES;
+  EXPECT_EQ(LowerCase(p.FolderTree->Path()), LowerCase(leftOver ? GInstallDir : ProgramFiles()));
+  EXPECT_EQ(Text(p.StaticText1).substr(0, 38), "The installation folder is the folder\r");
+}
+
+TEST_F(ChooseDir, NextStoresTheFolderWithBackslashAsInstallAndDataFolder) {
+  StandIn("PNLInstallChooseDownloadDir");
+  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  Type(p.Edit1, "   D:\\Apps\\Korvane P2P");  // leading blanks go before the check
+  ASSERT_TRUE(Press("&Next"));
+  EXPECT_EQ(ActiveName(), "PNLInstallChooseDownloadDir");
+  EXPECT_EQ(GInstallDir, "D:\\Apps\\Korvane P2P\\");
+  EXPECT_EQ(GDataDir, "D:\\Apps\\Korvane P2P\\");
+  EXPECT_EQ(Text(p.Edit1), "D:\\Apps\\Korvane P2P");
+}
+
+TEST_F(ChooseDir, RefusedFoldersStayWithTheMessage) {
+  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  for (const char* typed : {"C:\\", "C:\\a\\\\b", "C:\\a*b", "C:/a", "CC:\\a", ""}) {
+    SCOPED_TRACE(typed);
+    Type(p.Edit1, typed);
+    EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), kInvalidFolder);
+    EXPECT_EQ(ActiveName(), "PnlInstallChooseDir");
+    EXPECT_EQ(GInstallDir, typed);  // stored before the check
+  }
+}
+
+TEST_F(ChooseDir, FolderWithTheClientInAnyCaseIsRefused) {
+  TScratchFolder folder("C:\\kvtest_existing");
+  folder.AddFile("KORVANE.EXE");
+  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  Type(p.Edit1, folder.Path);
+  EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }),
+            "Cannot install Korvane P2P in C:\\kvtest_existing\\\rbecause it already exists in this folder.\r"
+            "In case you want to overwrite a previous installation delete or unistall it first,\r"
+            "otherwise choose another folder.");
+  EXPECT_EQ(ActiveName(), "PnlInstallChooseDir");
+}
+
+TEST_F(ChooseDir, HiddenCodeShowsTheBuildTagWhichIsNoFolder) {
+  GInstallerTag = "03";
+  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  Type(p.Edit1, " %~~+71-45QQz ");
+  p.Edit1Exit();
+  EXPECT_EQ(Text(p.Edit1), "03");
+  EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), kInvalidFolder);
+  // Almost the code is just a folder text.
+  Type(p.Edit1, "%~~+71-45QQZ");
+  p.Edit1Exit();
+  EXPECT_EQ(Text(p.Edit1), "%~~+71-45QQZ");
+}
+
+TEST_F(ChooseDir, PickingAFolderProposesItsSubFolderNearTheRoot) {
+  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\", "C:\\Korvane P2P"},
+      {"C:\\windows", "C:\\windows\\Korvane P2P"},
+      {"C:\\windows\\system32", "C:\\windows\\system32"},
+  };
+  for (auto [picked, proposal] : cases) {
+    p.FolderTree->SetPath(picked);  // fires the change handler as a click does
+    EXPECT_EQ(Text(p.Edit1), proposal) << picked;
+  }
+}
+
+TEST_F(ChooseDir, EnterAndLeavingSelectTheTypedFolderOrItsParentAndKeepTheText) {
+  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\windows\\system32", "c:\\windows\\system32"},
+      {"C:\\windows\\nothing here\\", "c:\\windows"},
+      {"C:\\windows\\nothing here", "c:\\windows"},
+  };
+  for (auto [typed, selected] : cases) {
+    Type(p.Edit1, typed);
+    SendMessageA(p.Edit1, WM_CHAR, '\r', 0);
+    EXPECT_EQ(Text(p.Edit1), typed);
+    EXPECT_EQ(LowerCase(p.FolderTree->Path()), selected) << typed;
+  }
+  // A path that leads nowhere leaves the selection alone.
+  Type(p.Edit1, "Q:\\none\\at\\all");
+  p.Edit1Exit();
+  EXPECT_EQ(LowerCase(p.FolderTree->Path()), "c:\\windows");
+  EXPECT_EQ(Text(p.Edit1), "Q:\\none\\at\\all");
+}
+
+TEST_F(ChooseDir, TreeListsFixedDrivesOnly) {
+  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  const auto drives = p.FolderTree->ChildPaths("");
+  ASSERT_FALSE(drives.empty());
+  for (const std::string& d : drives) EXPECT_EQ(GetDriveTypeA(d.c_str()), UINT(DRIVE_FIXED)) << d;
+  bool canAdd = true;
+  for (const char* refused : {"A:\\", "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", ""}) {
+    TFolderChoicePanel::FolderTreeAddFolder(refused, true, canAdd);
+    EXPECT_FALSE(canAdd) << refused;
+  }
+  TFolderChoicePanel::FolderTreeAddFolder("c:\\windows", false, canAdd);
+  EXPECT_FALSE(canAdd);
+  TFolderChoicePanel::FolderTreeAddFolder("c:\\windows", true, canAdd);
+  EXPECT_TRUE(canAdd);
+}
+
+TEST_F(ChooseDir, PreviousForgetsTheFolderAndTheNextVisitProposesAgain) {
+  StandIn("PNLInstallChooseDownloadDir");
+  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  Type(p.Edit1, "C:\\Elsewhere");
+  ASSERT_TRUE(Press("&Next"));
+  form->ShowPanel("PnlInstallChooseDir", false);
+  EXPECT_EQ(Text(p.Edit1), "C:\\Elsewhere\\");  // kept while moving forward and back
+  ASSERT_TRUE(Press("&Previous"));
+  EXPECT_EQ(ActiveName(), "PnlInstall");
+  EXPECT_EQ(GInstallDir, "");
+  form->ShowPanel("PnlInstallChooseDir", false);
+  EXPECT_EQ(Text(p.Edit1), ProgramFiles() + "\\Korvane P2P");
+}
+
+using DownloadDir = RoadPanel<TPNLInstallChooseDownloadDir>;
+
+TEST_F(DownloadDir, ProposalIsDownloadsOnTheInstallDriveUnlessCHasOne) {
+  GInstallDir = "Z:\\Apps\\Korvane P2P\\";
+  {
+    TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+    EXPECT_EQ(form->HeaderCaption(), "Choose download folder");
+    EXPECT_EQ(Text(p.Edit1), "Z:\\Downloads");
+  }
+  TScratchFolder downloads("C:\\Downloads");
+  GDownloadDir.clear();
+  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  EXPECT_EQ(Text(p.Edit1), "C:\\Downloads");
+  EXPECT_EQ(LowerCase(p.FolderTree->Path()), "c:\\downloads");
+}
+
+TEST_F(DownloadDir, NextAddsTheBackslashInTheBoxAndTheSharedState) {
+  StandIn("PnlInstallChooseConnection");
+  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
+  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  Type(p.Edit1, "E:\\Shared ");
+  ASSERT_TRUE(Press("&Next"));
+  EXPECT_EQ(ActiveName(), "PnlInstallChooseConnection");
+  EXPECT_EQ(GDownloadDir, "E:\\Shared\\");
+  EXPECT_EQ(Text(p.Edit1), "E:\\Shared\\");
+}
+
+TEST_F(DownloadDir, RootOrBadTextIsRefusedAndTheStoredFolderKept) {
+  GDownloadDir = "C:\\Before\\";
+  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  for (const char* typed : {"C:\\", "C:\\a?b"}) {
+    Type(p.Edit1, typed);
+    EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), kInvalidFolder) << typed;
+    EXPECT_EQ(GDownloadDir, "C:\\Before\\");
+  }
+}
+
+TEST_F(DownloadDir, PickingADriveGivesItsDownloadsFolderOthersTakenAsTheyAre) {
+  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
+  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  p.FolderTree->SetPath("C:\\");
+  EXPECT_EQ(Text(p.Edit1), "C:\\Downloads");
+  p.FolderTree->SetPath("C:\\windows");
+  EXPECT_EQ(Text(p.Edit1), "C:\\windows");
+}
+
+TEST_F(DownloadDir, PreviousClearsSoTheProposalIsMadeAgain) {
+  GInstallDir = "Z:\\K\\";
+  GDownloadDir = "Z:\\Mine\\";
+  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  EXPECT_EQ(Text(p.Edit1), "Z:\\Mine\\");
+  ASSERT_TRUE(Press("&Previous"));
+  EXPECT_EQ(ActiveName(), "PnlInstallChooseDir");
+  EXPECT_EQ(GDownloadDir, "");
+  GInstallDir = "Z:\\K\\";
+  form->ShowPanel("PNLInstallChooseDownloadDir", false);
+  EXPECT_EQ(Text(p.Edit1), "Z:\\Downloads");
+}
+
+using Connection = RoadPanel<TPNLInstallChooseConnection>;
+
+TEST_F(Connection, NineKindsDontKnowFirstAndTheChoiceComesBack) {
+  TPNLInstallChooseConnection& p = Show("PNLInstallChooseConnection");
+  EXPECT_EQ(form->HeaderCaption(), "Select your internet-connection");
+  EXPECT_EQ(Text(p.rgConnection), "Internet-connection");
+  const char* captions[] = {"Dial-up &Modem < 56KBS", "Dial-up M&odem 56K", "&ISDN", "&ADSL / DSL", "&Cable",
+                            "&T1", "T&2", "ADSL 2", "I &don't know"};
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(Text(p.Items[i]), captions[i]);
+  EXPECT_EQ(p.ItemIndex(), 8);
+  ASSERT_TRUE(Press("&Next"));
+  EXPECT_EQ(GConnectionType, 8);
+  EXPECT_EQ(ActiveName(), "PNLInstallToolbar");
+
+  form->ShowPanel("PNLInstallChooseConnection", false);
+  SendMessageA(p.Items[2], BM_CLICK, 0, 0);
+  ASSERT_TRUE(Press("&Next"));
+  EXPECT_EQ(GConnectionType, 2);
+  ASSERT_TRUE(Press("&Previous"));
+  EXPECT_EQ(ActiveName(), "PNLInstallChooseConnection");
+  EXPECT_EQ(p.ItemIndex(), 2);
+  // A choice left with Previous is forgotten.
+  SendMessageA(p.Items[4], BM_CLICK, 0, 0);
+  ASSERT_TRUE(Press("&Previous"));
+  form->ShowPanel("PNLInstallChooseConnection", false);
+  EXPECT_EQ(p.ItemIndex(), 2);
+  EXPECT_EQ(GConnectionType, 2);
+}
+
+class Toolbar : public RoadPanel<TPNLInstallToolbar> {
+ protected:
+  static void Record(const std::string& url) { opened.push_back(url); }
+  void SetUp() override {
+    RoadPanel::SetUp();
+    opened.clear();
+    GOpenWebPage = &Record;
+  }
+  void TearDown() override {
+    GOpenWebPage = saved;
+    RoadPanel::TearDown();
+  }
+  static inline std::vector<std::string> opened;
+  void (*saved)(const std::string&) = GOpenWebPage;
+};
+
+TEST_F(Toolbar, TickedFirstTheStoredChoiceComesBack) {
+  TPNLInstallToolbar& p = Show("PNLInstallToolbar");
+  EXPECT_EQ(form->HeaderCaption(), "Intergrate the Korvane Toolbar in your browser");
+  EXPECT_TRUE(Checked(p.CheckBox1));
+  SendMessageA(p.CheckBox1, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Press("&Next"));
+  EXPECT_EQ(ActiveName(), "PNLInstallGo");
+  EXPECT_FALSE(GInstallToolbar);
+  ASSERT_TRUE(Press("&Previous"));
+  EXPECT_EQ(ActiveName(), "PNLInstallToolbar");
+  EXPECT_FALSE(Checked(p.CheckBox1));
+  // Ticked again but left backwards: not stored.
+  SendMessageA(p.CheckBox1, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Press("&Previous"));
+  EXPECT_FALSE(GInstallToolbar);
+}
+
+TEST_F(Toolbar, LinkOpensTheLicencePageAndStays) {
+  TPNLInstallToolbar& p = Show("PNLInstallToolbar");
+  EXPECT_EQ(Text(p.Label4), "license agreement");
+  SendMessageA(p.Handle(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED), reinterpret_cast<LPARAM>(p.Label4));
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_TRUE(opened[0].starts_with("http://")) << opened[0];
+  EXPECT_TRUE(opened[0].ends_with("/eula/")) << opened[0];
+  EXPECT_EQ(ActiveName(), "PNLInstallToolbar");
+  // The link continues the sentence right where Label3 ends.
+  RECT r3, r4;
+  GetWindowRect(p.Label3, &r3);
+  GetWindowRect(p.Label4, &r4);
+  EXPECT_LE(std::abs(r4.left - r3.right), 2);
+}
+
+using Go = RoadPanel<TPNLInstallGo>;
+
+TEST_F(Go, SummaryOfTheAnswers) {
+  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
+  GDownloadDir = "C:\\Downloads\\";
+  GDesktopShortcut = true;
+  TPNLInstallGo& p = Show("PNLInstallGo");
+  EXPECT_EQ(form->HeaderCaption(), "Ready to install");
+  EXPECT_EQ(Text(p.Label6), "Installation folder = C:\\Program Files\\Korvane P2P\\");
+  EXPECT_EQ(Text(p.Label7), "Download folder = C:\\Downloads\\");
+  EXPECT_EQ(Text(p.Label9), "Create shortcut on desktop = Yes");
+  GDesktopShortcut = false;
+  ASSERT_TRUE(Press("&Previous"));
+  EXPECT_EQ(ActiveName(), "PNLInstallToolbar");
+  ASSERT_TRUE(Press("&Next"));
+  EXPECT_EQ(Text(p.Label9), "Create shortcut on desktop = No");
+  EXPECT_EQ(form->PnlButtons->RightButton(1).Caption, "&Install Now");
+  EXPECT_EQ(form->PnlButtons->RightButton(1).Width, 120);
+}
+
+}  // namespace
