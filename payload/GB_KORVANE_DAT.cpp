@@ -11,15 +11,15 @@ TLibData1_ReadWrite* GDataWriter = nullptr;
 
 namespace {
 
-constexpr uint8_t KGnutellaList = 3;
-constexpr uint8_t KTolkList = 30;
-constexpr uint8_t KSettingsList = 203;
-constexpr uint8_t KHashList_ = 44;
-constexpr uint8_t KFolderList = 8;
-constexpr uint8_t KGroup22 = 22;
-constexpr uint8_t KGroup32 = 32;
-constexpr uint8_t KGroup27 = 27;
-constexpr uint8_t KEnd = 0;
+constexpr uint8_t KMarkerGnutella = 3;
+constexpr uint8_t KMarkerTolk = 30;
+constexpr uint8_t KMarkerSettings = 203;
+constexpr uint8_t KMarkerHashes = 44;
+constexpr uint8_t KMarkerFolders = 8;
+constexpr uint8_t KMarkerGroup22 = 22;
+constexpr uint8_t KMarkerGroup32 = 32;
+constexpr uint8_t KMarkerGroup27 = 27;
+constexpr uint8_t KMarkerEnd = 0;
 
 const std::string KInstallerPath = "/Install_Korvane.exe";
 const std::string KRemSetPath = "/REMSET/";
@@ -34,7 +34,7 @@ TNodeAddr NodeAddr(const THostEntry& host) {
 template <size_t N>
 void WriteNodeKey(TDataFile& f, const char* name, const std::array<THostEntry, N>& hosts) {
   for (const THostEntry& h : hosts) {
-    GDataWriter->WriteMarker(f, KSettingsList);
+    GDataWriter->WriteMarker(f, KMarkerSettings);
     GDataWriter->WriteText(f, name);
     GDataWriter->WriteText(f, NodeAddrText(h));
   }
@@ -92,9 +92,9 @@ int32_t ConnectionSpeedValue(int connectionType) {
 
 void WriteGnutellaHosts(TDataFile& f) {
   TLibData1_ReadWrite& w = *GDataWriter;
-  w.WriteMarker(f, KGnutellaList);
+  w.WriteMarker(f, KMarkerGnutella);
   for (const THostEntry& h : KGnutellaHosts) {
-    w.WriteMarker(f, KGnutellaList);
+    w.WriteMarker(f, KMarkerGnutella);
     w.WriteNodeAddr(f, NodeAddr(h));
     w.WriteFloat(f, NowDays() - 1);
     w.WriteFloat(f, NowDays() - 1);
@@ -105,27 +105,27 @@ void WriteGnutellaHosts(TDataFile& f) {
     w.WriteFloat(f, 0);
     w.WriteCardinal(f, 0);
     w.WriteCardinal(f, 0);
-    w.WriteMarker(f, 0);
+    w.WriteMarker(f, 0);  // a field of the entry in marker form, not its end: one more field follows
     w.WriteFloat(f, 0);
   }
-  w.WriteMarker(f, KEnd);
+  w.WriteMarker(f, KMarkerEnd);
 }
 
 void WriteTolkHosts(TDataFile& f) {
   TLibData1_ReadWrite& w = *GDataWriter;
-  w.WriteMarker(f, KTolkList);
+  w.WriteMarker(f, KMarkerTolk);
   for (const THostEntry& h : KTolkHosts) {
-    w.WriteMarker(f, KTolkList);
+    w.WriteMarker(f, KMarkerTolk);
     w.WriteNodeAddr(f, NodeAddr(h));
     w.WriteFloat(f, NowDays() - 1);
   }
-  w.WriteMarker(f, KEnd);
+  w.WriteMarker(f, KMarkerEnd);
 }
 
 void WriteSettings(TDataFile& f) {
   TLibData1_ReadWrite& w = *GDataWriter;
   const std::string maker(KMakerHostRoot), mirror(KMirrorHostRoot), counter(KCounterHostRoot);
-  w.WriteMarker(f, KSettingsList);
+  w.WriteMarker(f, KMarkerSettings);
   w.WritePlainText(f, PackURL(maker + KRemSetPath));
   w.WritePlainText(f, PackURL(maker + KRemSetPath));
   w.WritePlainText(f, PackURL(""));
@@ -156,7 +156,7 @@ void WriteSettings(TDataFile& f) {
       {"RemSetSuspendedTill", "01/01/1900"},
   };
   for (const auto& [name, value] : named) {
-    w.WriteMarker(f, KSettingsList);
+    w.WriteMarker(f, KMarkerSettings);
     w.WriteText(f, name);
     w.WriteText(f, value);
   }
@@ -166,22 +166,22 @@ void WriteSettings(TDataFile& f) {
   WriteNodeKey(f, "KKNodeCurTolk", KKNodeCurTolk);
   WriteNodeKey(f, "KNodeTolk", KNodeTolk);
   for (const TBlockedRange& r : KBlockedNode) {
-    w.WriteMarker(f, KSettingsList);
+    w.WriteMarker(f, KMarkerSettings);
     w.WriteText(f, "KBlockedNode");
     w.WriteText(f, BlockedRangeText(r));
   }
-  w.WriteMarker(f, KEnd);
+  w.WriteMarker(f, KMarkerEnd);
 }
 
 void WriteHashList(TDataFile& f) {
   TLibData1_ReadWrite& w = *GDataWriter;
-  w.WriteMarker(f, KHashList_);
+  w.WriteMarker(f, KMarkerHashes);
   for (const THashEntry& h : KHashList) {
-    w.WriteMarker(f, KHashList_);
+    w.WriteMarker(f, KMarkerHashes);
     w.WriteText(f, h.Digest);
     w.WriteCardinal(f, h.Size);
   }
-  w.WriteMarker(f, KEnd);
+  w.WriteMarker(f, KMarkerEnd);
 }
 
 void WriteDataFile(const std::string& FileName, const TDataFileProgress& progress) {
@@ -228,31 +228,31 @@ void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& pro
   TWriterScope scope(writer.get());
   if (!GDownloadDir.empty() && GDownloadDir.back() == '\\') GDownloadDir.pop_back();
 
-  w.WriteMarker(f, KFolderList);
+  w.WriteMarker(f, KMarkerFolders);
   w.WriteInteger(f, 1);
-  w.WriteMarker(f, KFolderList);
+  w.WriteMarker(f, KMarkerFolders);
   w.WriteText(f, GDownloadDir);
   w.WriteBoolean(f, true);
   w.WriteBoolean(f, true);
-  w.WriteMarker(f, KEnd);
+  w.WriteMarker(f, KMarkerEnd);
   Report(progress, 95);
 
-  w.WriteMarker(f, KGroup22);
-  w.WriteMarker(f, KGroup32);
+  w.WriteMarker(f, KMarkerGroup22);
+  w.WriteMarker(f, KMarkerGroup32);
   WriteGnutellaHosts(f);
   Report(progress, 96);
 
-  w.WriteMarker(f, KEnd);
-  w.WriteMarker(f, KGroup27);
+  w.WriteMarker(f, KMarkerEnd);
+  w.WriteMarker(f, KMarkerGroup27);
   WriteTolkHosts(f);
   Report(progress, 98);
 
-  w.WriteMarker(f, KEnd);
+  w.WriteMarker(f, KMarkerEnd);
   WriteSettings(f);
   Report(progress, 99);
 
-  w.WriteMarker(f, KEnd);
+  w.WriteMarker(f, KMarkerEnd);
   WriteHashList(f);
-  w.WriteMarker(f, KEnd);
+  w.WriteMarker(f, KMarkerEnd);
   f.Close();
 }
