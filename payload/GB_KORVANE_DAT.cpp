@@ -50,10 +50,6 @@ struct TWriterScope {
   ~TWriterScope() { GDataWriter = nullptr; }
 };
 
-}  // namespace
-
-namespace {
-
 void Append3(std::string& s, unsigned v) {
   s += static_cast<char>('0' + v / 100);
   s += static_cast<char>('0' + v / 10 % 10);
