@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/Appl_Globals.h"
+#include "payload/GB_KORVANE_DAT.h"
+#include "payload/win/GB_KorvaneP2P_exe.h"
 #include "payload/win/GB_Uninstall_exe.h"
 #include "payload/win/GB_korvane_toolbar_exe.h"
 
@@ -206,6 +209,57 @@ TEST_F(Uninstaller, RefusesHostileLists) {
     EXPECT_TRUE(Exists(desktopLink));
     EXPECT_TRUE(KeyExists());
   }
+}
+
+// The client shows the data file beside it (the user's own one is moved aside meanwhile).
+TEST(Client, ShowsItsDataFile) {
+  char tmp[MAX_PATH];
+  GetTempPathA(sizeof tmp, tmp);
+  std::string dir = std::string(tmp) + "kvclient" + std::to_string(GetCurrentProcessId()) + "\\";
+  std::string beside = dir + "KVInst.Dat", user = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P\\Korvane.Dat";
+  bool moved = MoveFileA(user.c_str(), (user + ".aside").c_str());
+  CreateDirectoryA(dir.c_str(), nullptr);
+  WriteClientProgram(dir + "Korvane.Exe");
+
+  struct {
+    const char* What;
+    void (*Prepare)(const std::string& file);
+    std::vector<std::string> Shown;
+  } cases[] = {
+      {"written by the installation",
+       [](const std::string& file) {
+         ResetGlobals();
+         GDataDir = "C:\\Data\\Korvane P2P\\";
+         GDownloadDir = "D:\\Shared\\";
+         GConnectionType = 3;
+         GInstallerTag = "03";
+         WriteDataFile(file);
+       },
+       {"Data folder:\tC:\\Data\\Korvane P2P\\\r\n", "Shared folder:\tD:\\Shared\r\n",
+        "Connection speed:\t80 (ADSL / DSL)\r\n", "GUID:\t{", "Installer build:\t03\r\n", "Gnutella hosts:\t500\r\n",
+        "Tolk hosts:\t500\r\n", "Settings:\t2118\r\n", "File digests:\t1195\r\n"}},
+      {"damaged", [](const std::string& file) { Put(file, std::string("\0\x1F", 2) + "not a data file"); },
+       {"The data file is damaged and cannot be shown:\r\n  " + beside + "\r\n"}},
+      {"missing", [](const std::string& file) { DeleteFileA(file.c_str()); },
+       {"No data file was found.\r\n\r\nLooked for:\r\n  " + user + "\r\n  " + beside + "\r\n"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    c.Prepare(beside);
+    HANDLE run = StartProgram("\"" + dir + "Korvane.Exe\"");
+    HWND window = nullptr, text = nullptr;
+    for (int i = 0; i < 400 && !text; ++i, Sleep(50))
+      if ((window = FindWindowA("KorvaneP2P", "Korvane P2P"))) text = FindWindowExA(window, nullptr, "EDIT", nullptr);
+    ASSERT_TRUE(text);
+    char shown[8192] = "";
+    SendMessageA(text, WM_GETTEXT, sizeof shown, reinterpret_cast<LPARAM>(shown));
+    for (const std::string& part : c.Shown) EXPECT_NE(std::string(shown).find(part), std::string::npos) << part << "\n" << shown;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ExitCodeOf(run), 0u);
+  }
+  DeleteFileA((dir + "Korvane.Exe").c_str());
+  RemoveDirectoryA(dir.c_str());
+  if (moved) MoveFileA((user + ".aside").c_str(), user.c_str());
 }
 
 TEST(ToolbarStandIn, RecordsItsCommandLineAndChangesNothing) {
