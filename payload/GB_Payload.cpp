@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -62,23 +63,23 @@ class TInflater {
 // "Stream write error", at the write that fell short.
 class TBufferedFile {
  public:
-  explicit TBufferedFile(std::unique_ptr<TPayloadFile> file) : file_(std::move(file)) { buffer_.reserve(KSize); }
-  void Write(const uint8_t* bytes, size_t count) {
-    buffer_.insert(buffer_.end(), bytes, bytes + count);
-    if (buffer_.size() >= KSize) Flush();
+  explicit TBufferedFile(std::unique_ptr<TPayloadFile> file) : file_(std::move(file)), buffer_(KSize) {}
+  // Room for one more block; the block is inflated straight into the buffer.
+  uint8_t* Room() {
+    if (used_ + KPayloadChunk > KSize) Flush();
+    return buffer_.data() + used_;
   }
+  void Commit(size_t count) { used_ += count; }
   void Flush() {
-    size_t size = buffer_.size();
-    if (size == 0) return;
-    size_t taken = file_->Write(buffer_.data(), size);
-    buffer_.clear();
-    if (taken < size) throw EWriteError();
+    size_t size = std::exchange(used_, 0);
+    if (size > 0 && file_->Write(buffer_.data(), size) < size) throw EWriteError();
   }
 
  private:
   static constexpr size_t KSize = 64 * 1024;
   std::unique_ptr<TPayloadFile> file_;
   std::vector<uint8_t> buffer_;
+  size_t used_ = 0;
 };
 
 }  // namespace
@@ -96,14 +97,13 @@ void WritePayload(const TPayload& payload, const TCreatePayloadFile& createFile,
   TInflater inflater(memory.data(), memory.size());
   TBufferedFile file(createFile());
 
-  uint8_t buffer[KPayloadChunk];
   int written = 0;
   size_t got;
   try {
     do {
       size_t want = static_cast<size_t>(std::min(s.USize - written, KPayloadChunk));
-      got = inflater.Read(buffer, want);
-      file.Write(buffer, got);
+      got = inflater.Read(file.Room(), want);
+      file.Commit(got);
       written += static_cast<int>(got);
       report(s.CLen + written);
       // A stream that ends early would leave a short file behind as if all were well.
