@@ -64,9 +64,10 @@ bool Within(const std::string& path, const std::string& folder) {
   return !f.empty() && (p == f || (p.size() > f.size() && p.compare(0, f.size(), f) == 0 && p[f.size()] == '\\'));
 }
 
-// A plain name: no folder, no wildcard, no device tricks.
+// A plain name: no folder, no wildcard, no stream. Windows drops trailing dots and blanks,
+// so "Windows." would name the Windows folder: such names are refused too.
 bool IsPlainName(const std::string& s) {
-  return !s.empty() && s != "." && s != ".." && s.find_first_of("\\/:*?\"<>|") == std::string::npos;
+  return !s.empty() && s.back() != '.' && s.back() != ' ' && s.find_first_of("\\/:*?\"<>|") == std::string::npos;
 }
 
 // A folder that a removal may work in: below a drive root, no "." or ".." steps, not a

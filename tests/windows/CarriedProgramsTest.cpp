@@ -190,6 +190,7 @@ TEST_F(Uninstaller, RefusesHostileLists) {
       "<P" + drive + "*.DAT>",
       "<E" + std::string(windows) + "\\>",
       "<P" + std::string(windows) + "\\system32\\*.dll>",
+      "<P" + std::string(windows) + ".\\*.dll>",
       "<F" + inst + "..\\..\\victim.txt>",
       "<P" + drive + "Program Files\\*.*>",
       "<RSoftware\\Microsoft>",
