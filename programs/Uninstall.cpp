@@ -222,7 +222,7 @@ bool StartFinisher(const std::string& self, const std::vector<std::string>& fold
 
 int Finish(int argc, char** argv) {
   HANDLE parent = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(argv[2], nullptr, 10)));
-  WaitForSingleObject(parent, 60000);
+  WaitForSingleObject(parent, INFINITE);  // its closing message may stay open for long
   CloseHandle(parent);
   for (int i = 0; i < 50 && !DeleteFileA(argv[3]) && GetLastError() != ERROR_FILE_NOT_FOUND; ++i) Sleep(100);
   RemoveFolders(std::vector<std::string>(argv + 4, argv + argc));
