@@ -2,4 +2,4 @@
 add_test(NAME payload_full_disk
          COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/full-disk.sh ${CMAKE_BINARY_DIR}/wine $<TARGET_FILE:kvtests_win>
                  PayloadWriter.FullDiskIsStreamWriteError)
-set_tests_properties(payload_full_disk PROPERTIES FIXTURES_REQUIRED wine)
+set_tests_properties(payload_full_disk PROPERTIES FIXTURES_REQUIRED wine RUN_SERIAL TRUE)
