@@ -24,7 +24,7 @@ start() {
   fi
   export DISPLAY=":$(head -n1 "$state/display")"
   if [ ! -f "$state/prefix/.ready" ]; then
-    wineboot -i >/dev/null 2>&1
+    wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w
     touch "$state/prefix/.ready"
   fi
@@ -33,7 +33,9 @@ start() {
   for d in "$state"/prefix/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
     if [ -L "$d" ]; then rm "$d" && mkdir "$d"; fi
   done
-  wineserver -p
+  # Persistent, so each test process starts fast. It must not hold the caller's output open
+  # (ctest would wait for it), and it may already be running.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
   flock -u 9
 }
 
