@@ -17,14 +17,14 @@ start() {
   exec 9>"$state/lock"; flock 9
   if ! xvfb_alive; then
     rm -f "$state/display"
-    Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp -noreset 8>"$state/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp -noreset 8>"$state/display" 9>&- </dev/null >/dev/null 2>&1 &
     echo $! >"$state/xvfb.pid"
     for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.05; done
     [ -s "$state/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
   fi
   export DISPLAY=":$(head -n1 "$state/display")"
   if [ ! -f "$state/prefix/.ready" ]; then
-    wineboot -i </dev/null >/dev/null 2>&1
+    wineboot -i 9>&- </dev/null >/dev/null 2>&1
     wineserver -w
     touch "$state/prefix/.ready"
   fi
@@ -35,7 +35,7 @@ start() {
   done
   # Persistent, so each test process starts fast. It must not hold the caller's output open
   # (ctest would wait for it), and it may already be running.
-  wineserver -p </dev/null >/dev/null 2>&1 || true
+  wineserver -p 9>&- </dev/null >/dev/null 2>&1 || true
   flock -u 9
 }
 
