@@ -28,8 +28,9 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_Error.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS "KV_REPORT_URL=\"${KV_REPORT_URL}\"")
 target_include_directories(kvapp PUBLIC /usr/include/stb)
 target_link_libraries(kvapp PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32 wininet msimg32)
-# The core calls back into its platform side (files, clock, GUID) in lib/win: kvapp comes again after kvcore.
-target_link_libraries(kvapp INTERFACE $<TARGET_FILE:kvapp>)
+# The core calls into its platform side (files, clock, GUID) in lib/win, which calls back into
+# the core: both come once more after kvcore.
+target_link_libraries(kvapp INTERFACE $<TARGET_FILE:kvapp> $<TARGET_FILE:kvcore>)
 
 add_executable(Install_Korvane WIN32 app/Main.cpp resources/Install_Korvane.rc)
 target_link_libraries(Install_Korvane PRIVATE kvapp)

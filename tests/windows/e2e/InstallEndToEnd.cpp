@@ -1,0 +1,557 @@
+// End-to-end runs of the real Install_Korvane.exe: the test starts it, answers its panels as
+// a user does (accelerator keys, typed folders, ticks), then checks the computer.
+//   kvtests_e2e INSTALLER [TINY_DRIVE_LETTER] [OTHER_DRIVE_LETTER]
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lib/LIB_DataFileReader.h"
+#include "lib/LIB_InstallPaths.h"
+#include "lib/LIB_Text.h"
+#include "lib/win/WinHandles.h"
+
+namespace {
+
+std::string gInstaller;
+char gTiny = 0, gOther = 0;  // drive letters the test set-up provides; 0 = none
+
+// ---- files, registry, links -------------------------------------------------------------
+
+std::string ShellFolder(int csidl) {
+  char buf[MAX_PATH];
+  return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : "";
+}
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+long long FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA a;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
+  return (static_cast<long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+}
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t from = 0; from < text.size();) {
+    const size_t at = text.find("\r\n", from);
+    if (at == std::string::npos) break;
+    lines.push_back(text.substr(from, at - from));
+    from = at + 2;
+  }
+  return lines;
+}
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (std::string_view(fd.cFileName) != "." && std::string_view(fd.cFileName) != "..") names.push_back(fd.cFileName);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return names;
+}
+void RemoveTree(const std::string& folder) {
+  for (const std::string& name : Listing(folder)) {
+    const std::string path = folder + "\\" + name;
+    if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+      RemoveTree(path);
+    else
+      DeleteFileA(path.c_str());
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+std::string WithoutSlash(std::string s) {
+  if (s.ends_with('\\')) s.pop_back();
+  return s;
+}
+
+std::string RegString(HKEY root, const char* key, const char* name) {
+  char buf[1024];
+  DWORD size = sizeof buf;
+  if (RegGetValueA(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, buf, &size) !=
+      ERROR_SUCCESS)
+    return "(missing)";
+  return buf;
+}
+bool KeyExists(HKEY root, const char* key) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+// Points a shell folder somewhere else for one test, as a changed profile would.
+class TShellFolderOverride {
+ public:
+  TShellFolderOverride(HKEY root, const char* key, const char* name, DWORD type, const std::string& value)
+      : root_(root), key_(key), name_(name), type_(type), old_(RegString(root, key, name)) {
+    Set(value);
+  }
+  ~TShellFolderOverride() {
+    if (old_ == "(missing)")
+      RegDeleteKeyValueA(root_, key_, name_);
+    else
+      Set(old_);
+  }
+
+ private:
+  void Set(const std::string& v) {
+    RegSetKeyValueA(root_, key_, name_, type_, v.c_str(), static_cast<DWORD>(v.size() + 1));
+  }
+  HKEY root_;
+  const char *key_, *name_;
+  DWORD type_;
+  std::string old_;
+};
+constexpr char kUserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+
+struct TLocalAppDataOverride {
+  explicit TLocalAppDataOverride(const std::string& path)
+      : user(HKEY_CURRENT_USER, kUserShellFolders, "Local AppData", REG_EXPAND_SZ, path),
+        shell(HKEY_CURRENT_USER, kShellFolders, "Local AppData", REG_SZ, path) {}
+  TShellFolderOverride user, shell;
+};
+
+struct TLink {
+  std::string Target, Description, IconFile;
+  int Icon = -2;
+};
+TLink ReadLink(const std::string& file) {
+  TLink l;
+  TComPtr<IShellLinkA> link;
+  TComPtr<IPersistFile> persist;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())))
+    return l;
+  std::wstring w(file.begin(), file.end());
+  if (FAILED(persist->Load(w.c_str(), STGM_READ))) return l;
+  char buf[1024] = "";
+  link->GetPath(buf, sizeof buf, nullptr, SLGP_RAWPATH);
+  l.Target = buf;
+  buf[0] = 0;
+  link->GetDescription(buf, sizeof buf);
+  l.Description = buf;
+  buf[0] = 0;
+  link->GetIconLocation(buf, sizeof buf, &l.Icon);
+  l.IconFile = buf;
+  return l;
+}
+
+// ---- the installer as a user sees it --------------------------------------------------
+
+class TWizard {
+ public:
+  TWizard() {
+    STARTUPINFOA si{sizeof si};
+    std::string cmd = "\"" + gInstaller + "\"";
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
+    for (int i = 0; i < 200 && !main_; ++i) {
+      main_ = FindWindowA("TFormMain", nullptr);
+      if (!main_) Sleep(50);
+    }
+  }
+  ~TWizard() {
+    if (pi_.hProcess) {
+      if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+      CloseHandle(pi_.hProcess);
+      CloseHandle(pi_.hThread);
+    }
+  }
+  bool Running() const { return main_ != nullptr; }
+
+  // Waits until the shown panel holds a control whose text contains `text`.
+  HWND WaitFor(const std::string& text, int ms = 30000) {
+    for (int waited = 0; waited < ms; waited += 50) {
+      if (HWND h = Find(text)) return h;
+      Sleep(50);
+    }
+    ADD_FAILURE() << "not shown: " << text;
+    return nullptr;
+  }
+  // An accelerator key of the button bar, as Alt+key.
+  void Key(char c) { PostMessageA(main_, WM_SYSCHAR, static_cast<WPARAM>(c), 0); }
+  // Presses a bar button until the panel with `next` shows: a press while the panels still
+  // slide is ignored, as it is for the user.
+  void Advance(char c, const std::string& next) {
+    for (int i = 0; i < 20; ++i) {
+      Key(c);
+      for (int waited = 0; waited < 2000; waited += 50) {
+        if (Find(next)) return;
+        Sleep(50);
+      }
+    }
+    ADD_FAILURE() << "not shown: " << next;
+  }
+  // Presses a bar button until the installer has ended.
+  bool PressToEnd(char c) {
+    for (int i = 0; i < 20; ++i) {
+      Key(c);
+      if (WaitExit(2000)) return true;
+    }
+    return false;
+  }
+  void Tick(const std::string& text) {
+    if (HWND h = WaitFor(text)) SendMessageA(h, BM_CLICK, 0, 0);
+  }
+  void TypeFolder(const std::string& text) {
+    HWND edit = nullptr;
+    for (HWND h : Visible())
+      if (Class(h) == "edit") edit = h;
+    ASSERT_NE(edit, nullptr);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  bool WaitExit(int ms = 20000) { return WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0; }
+
+  // Answers the default questions up to the confirmation panel.
+  void ToConfirmation(const std::function<void()>& onChoice = {}, const std::function<void()>& onFolder = {},
+                      const std::function<void()>& onDownloads = {}, const std::function<void()>& onConnection = {},
+                      const std::function<void()>& onToolbar = {}) {
+    WaitFor("Thanks for installing Korvane P2P");
+    Advance('n', "&I have read the statement above");
+    Tick("&I have read the statement above");
+    Advance('n', "&Install Korvane P2P on this computer");
+    if (onChoice) onChoice();
+    Advance('n', "The installation folder is the folder");
+    if (onFolder) onFolder();
+    Advance('n', "The download folder is the folder");
+    if (onDownloads) onDownloads();
+    Advance('n', "Internet-connection");
+    if (onConnection) onConnection();
+    Advance('n', "Install the Korvane toolbar.");
+    if (onToolbar) onToolbar();
+    Advance('n', "All questions are answered.");
+  }
+
+ private:
+  static std::string Class(HWND h) {
+    char c[64] = "";
+    GetClassNameA(h, c, sizeof c);
+    return LowerCase(c);
+  }
+  static std::string Text(HWND h) {
+    char t[1024] = "";
+    GetWindowTextA(h, t, sizeof t);
+    return t;
+  }
+  std::vector<HWND> Visible() const {
+    std::vector<HWND> found;
+    EnumChildWindows(
+        main_,
+        [](HWND h, LPARAM p) -> BOOL {
+          if (IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+  }
+  HWND Find(const std::string& text) const {
+    for (HWND h : Visible())
+      if (Text(h).find(text) != std::string::npos) return h;
+    return nullptr;
+  }
+  PROCESS_INFORMATION pi_{};
+  HWND main_ = nullptr;
+};
+
+// ---- the tests ------------------------------------------------------------------------
+
+class EndToEnd : public testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    appData = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P\\";
+    group = ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P\\";
+    desktopLink = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Korvane P2P.Lnk";
+    defaultDir = ShellFolder(CSIDL_PROGRAM_FILES) + "\\Korvane P2P\\";
+    toolbarLog = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\kvtest_e2e_toolbar.log";
+    SetEnvironmentVariableA("KORVANE_TOOLBAR_LOG", toolbarLog.c_str());
+    Clean();
+  }
+  void TearDown() override {
+    Clean();
+    CoUninitialize();
+  }
+  void Clean() {
+    for (const std::string& f : {defaultDir, appData, group, ShellFolder(CSIDL_PROGRAM_FILES) + "\\KorvaneP2P\\",
+                                  std::string("C:\\Korvane\\"), std::string("C:\\kvtest_e2e\\")})
+      RemoveTree(WithoutSlash(f));
+    DeleteFileA(desktopLink.c_str());
+    DeleteFileA(toolbarLog.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
+    if (gOther) RemoveTree(std::string(1, gOther) + ":\\kvtest_e2e");
+  }
+  static std::string ToolbarLog() {
+    for (int i = 0; i < 50 && !Exists(toolbarLog); ++i) Sleep(100);
+    Sleep(200);
+    return ReadAll(toolbarLog);
+  }
+
+  // Starts the client from the completion panel; the client comes up maximized and the
+  // installer ends.
+  static void StartClient(TWizard& w) {
+    w.WaitFor("The installation of Korvane P2P is completed successfully.", 120000);
+    EXPECT_TRUE(w.PressToEnd('s'));
+    HWND client = nullptr;
+    for (int i = 0; i < 100 && !client; ++i) {
+      client = FindWindowA("KorvaneP2P", nullptr);
+      if (!client) Sleep(100);
+    }
+    ASSERT_NE(client, nullptr);
+    EXPECT_TRUE(IsZoomed(client));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(client, &pid);
+    PostMessageA(client, WM_CLOSE, 0, 0);
+    TKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (process) WaitForSingleObject(process.get(), 10000);
+  }
+
+  static void Uninstall(const std::string& installDir) {
+    STARTUPINFOA si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    std::string cmd = "\"" + installDir + "Uninstall.Exe\" /quiet";
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    WaitForSingleObject(pi.hProcess, 30000);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    EXPECT_EQ(code, 0u);
+    // The uninstaller leaves the folders and itself to a copy that waits for it to end.
+    for (int i = 0; i < 100 && Exists(installDir + "Uninstall.Exe"); ++i) Sleep(100);
+    Sleep(500);
+  }
+
+  static void CheckDataFile(const std::string& file, const std::string& dataDir, const std::string& headerDownloads,
+                            const std::string& downloads, int speed) {
+    SCOPED_TRACE(file);
+    const TDataFileContent dat = ReadDataFile(ReadAll(file));
+    EXPECT_EQ(dat.Header.DataDir, dataDir);
+    EXPECT_EQ(dat.Header.DownloadDir, headerDownloads);
+    EXPECT_EQ(dat.Header.InstallerTag, "03");
+    EXPECT_EQ(dat.Header.ConnectionSpeed, speed);
+    ASSERT_EQ(dat.Folders.size(), 1u);
+    EXPECT_EQ(dat.Folders[0].Path, downloads);
+    EXPECT_EQ(dat.GnutellaHosts.size(), 500u);
+    EXPECT_EQ(dat.Hashes.size(), 1195u);
+  }
+
+  std::string appData, group, desktopLink, defaultDir;
+  static inline std::string toolbarLog;
+};
+
+TEST_F(EndToEnd, DefaultAnswersInstallStartAndUninstall) {
+  TWizard w;
+  ASSERT_TRUE(w.Running());
+  w.ToConfirmation();
+  w.Advance('i', "% complete");
+  StartClient(w);
+
+  const std::string inst = defaultDir;
+  EXPECT_EQ(FileSize(inst + "Korvane.Exe"), 3966976);
+  EXPECT_EQ(FileSize(inst + "Uninstall.Exe"), 635392);
+  EXPECT_EQ(FileSize(inst + "Korvane_toolbar.exe"), 1311504);
+  EXPECT_EQ(Lines(ReadAll(inst + "UnInstall.dat")), RemovalList(inst, appData, appData, true));
+  CheckDataFile(appData + "Korvane.Dat", appData, "C:\\Downloads\\", "C:\\Downloads", 77);
+  CheckDataFile(inst + "KVInst.Dat", appData, "C:\\Downloads", "C:\\Downloads", 77);
+  EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, KUninstallKey, "DisplayName"), "Korvane P2P");
+  EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, KUninstallKey, "UninstallString"), "\"" + inst + "Uninstall.Exe\"");
+
+  const struct {
+    std::string file, target, description;
+    int icon;
+  } links[] = {
+      {group + "Korvane P2P.Lnk", inst + "Korvane.Exe", "Korvane P2P", 0},
+      {group + "Korvane P2P On the Web.Lnk", "", "Korvane P2P On the web", -1},
+      {group + "Korvane P2P Help.Lnk", "", "Korvane P2P Help", -1},
+      {group + "Korvane P2P Uninstall.Lnk", inst + "Uninstall.Exe", "Korvane P2P Uninstall", 0},
+      {desktopLink, inst + "Korvane.Exe", "Korvane P2P", 0},
+  };
+  for (const auto& l : links) {
+    SCOPED_TRACE(l.file);
+    ASSERT_TRUE(Exists(l.file));
+    const TLink got = ReadLink(l.file);
+    EXPECT_EQ(got.Description, l.description);
+    if (l.icon >= 0) {
+      EXPECT_EQ(LowerCase(got.Target), LowerCase(l.target));
+      EXPECT_EQ(LowerCase(got.IconFile), LowerCase(l.target));
+      EXPECT_EQ(got.Icon, l.icon);
+    } else {
+      EXPECT_EQ(got.IconFile, "");
+    }
+  }
+  EXPECT_EQ(ToolbarLog(), "\"" + inst + "Korvane_toolbar.exe\" /s -silent\r\n");
+
+  Uninstall(inst);
+  // The toolbar's installer is not on the removal list: it and its folder are all that stay.
+  EXPECT_EQ(Listing(WithoutSlash(inst)), std::vector<std::string>{"Korvane_toolbar.exe"});
+  EXPECT_FALSE(Exists(appData));
+  EXPECT_FALSE(Exists(group));
+  EXPECT_FALSE(Exists(desktopLink));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, KUninstallKey));
+}
+
+TEST_F(EndToEnd, ChangedAnswersOnAnotherDrive) {
+  if (!gOther) GTEST_SKIP() << "no second fixed drive";
+  const std::string drive(1, gOther);
+  const std::string inst = drive + ":\\kvtest_e2e\\Korvane P2P\\", downloads = drive + ":\\kvtest_e2e\\Shared";
+  TWizard w;
+  ASSERT_TRUE(w.Running());
+  w.ToConfirmation([&] { w.Tick("&Create a shortcut on the desktop"); },  // untick
+                   [&] { w.TypeFolder(WithoutSlash(inst)); }, [&] { w.TypeFolder(downloads); },
+                   [&] { w.Tick("&Cable"); }, [&] { w.Tick("Install the Korvane toolbar."); });
+  EXPECT_NE(w.WaitFor("Installation folder = " + inst), nullptr);
+  EXPECT_NE(w.WaitFor("Download folder = " + downloads + "\\"), nullptr);
+  EXPECT_NE(w.WaitFor("Create shortcut on desktop = No"), nullptr);
+  w.Advance('i', "% complete");
+  StartClient(w);
+
+  EXPECT_EQ(FileSize(inst + "Korvane.Exe"), 3966976);
+  EXPECT_FALSE(Exists(inst + "Korvane_toolbar.exe"));
+  EXPECT_FALSE(Exists(desktopLink));
+  const auto lines = Lines(ReadAll(inst + "UnInstall.dat"));
+  EXPECT_EQ(lines.size(), 17u);
+  EXPECT_EQ(lines, RemovalList(inst, appData, appData, false));
+  CheckDataFile(appData + "Korvane.Dat", appData, downloads + "\\", downloads, 90);
+  CheckDataFile(inst + "KVInst.Dat", appData, downloads, downloads, 90);
+  Sleep(500);
+  EXPECT_FALSE(Exists(toolbarLog));
+
+  Uninstall(inst);
+  EXPECT_FALSE(Exists(inst));
+  EXPECT_FALSE(Exists(appData));
+  EXPECT_FALSE(Exists(group));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, KUninstallKey));
+}
+
+// The installation folder falls back, in order, when the chosen one cannot be made.
+TEST_F(EndToEnd, InstallFolderFallbacks) {
+  const std::string programFiles = ShellFolder(CSIDL_PROGRAM_FILES), local = ShellFolder(CSIDL_LOCAL_APPDATA);
+  auto run = [&](const std::string& expected) {
+    TWizard w;
+    ASSERT_TRUE(w.Running());
+    w.ToConfirmation({}, [&] { w.TypeFolder("Q:\\cannot be made\\Korvane P2P"); });
+    w.Advance('i', "% complete");
+    w.WaitFor("The installation of Korvane P2P is completed successfully.", 120000);
+    EXPECT_EQ(FileSize(expected + "Korvane.Exe"), 3966976) << expected;
+    EXPECT_EQ(Lines(ReadAll(expected + "UnInstall.dat"))[7], "<F" + expected + "Korvane.Exe>");
+    EXPECT_TRUE(w.PressToEnd('e'));
+  };
+  {
+    SCOPED_TRACE("program files");
+    run(programFiles + "\\KorvaneP2P\\");
+  }
+  Clean();
+  {
+    SCOPED_TRACE("local application data");
+    TShellFolderOverride pf(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", REG_SZ, "Q:\\no program files");
+    run(local + "\\Korvane P2P\\");
+  }
+  Clean();
+  {
+    SCOPED_TRACE("C:\\Korvane");
+    TShellFolderOverride pf(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", REG_SZ, "Q:\\no program files");
+    TLocalAppDataOverride la("Q:\\no local data");
+    run("C:\\Korvane\\");
+  }
+}
+
+TEST_F(EndToEnd, NoLocalApplicationDataBothDataFilesInTheInstallFolder) {
+  TLocalAppDataOverride la("Q:\\no local data");
+  TWizard w;
+  ASSERT_TRUE(w.Running());
+  w.ToConfirmation();
+  w.Advance('i', "% complete");
+  w.WaitFor("The installation of Korvane P2P is completed successfully.", 120000);
+  EXPECT_TRUE(w.PressToEnd('e'));
+  const std::string inst = defaultDir;
+  CheckDataFile(inst + "Korvane.Dat", inst, "C:\\Downloads\\", "C:\\Downloads", 77);
+  CheckDataFile(inst + "KVInst.Dat", inst, "C:\\Downloads", "C:\\Downloads", 77);
+  EXPECT_EQ(Lines(ReadAll(inst + "UnInstall.dat")), RemovalList(inst, inst, inst, true));
+}
+
+class FullDisk : public EndToEnd {
+ protected:
+  void SetUp() override {
+    if (!gTiny) GTEST_SKIP() << "no tiny drive";
+    EndToEnd::SetUp();
+    tiny = std::string(1, gTiny) + ":\\";
+    for (const std::string& name : Listing(WithoutSlash(tiny))) RemoveTree(tiny + name);
+  }
+  void TearDown() override {
+    if (!gTiny) return;
+    for (const std::string& name : Listing(WithoutSlash(tiny))) RemoveTree(tiny + name);
+    EndToEnd::TearDown();
+  }
+  std::string tiny;
+};
+
+TEST_F(FullDisk, WhileWritingTheClientProgram) {
+  TWizard w;
+  ASSERT_TRUE(w.Running());
+  w.ToConfirmation({}, [&] { w.TypeFolder(tiny + "Korvane P2P"); });
+  w.Advance('i', "% complete");
+  EXPECT_NE(w.WaitFor("Stream write error", 120000), nullptr);
+  EXPECT_NE(w.WaitFor("Install could not continue"), nullptr);
+  const long long written = FileSize(tiny + "Korvane P2P\\Korvane.Exe");
+  EXPECT_GT(written, 0);
+  EXPECT_LT(written, 3966976);
+  EXPECT_TRUE(w.PressToEnd('e'));
+}
+
+TEST_F(FullDisk, WhileWritingTheDataFile) {
+  // The per-user data folder lives on the tiny drive, filled up to the last byte.
+  TLocalAppDataOverride la(tiny + "local");
+  CreateDirectoryA((tiny + "local").c_str(), nullptr);
+  {
+    TFileHandle filler(CreateFileA((tiny + "filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    std::vector<char> block(4096, 'x');
+    DWORD done = 0;
+    while (WriteFile(filler.get(), block.data(), static_cast<DWORD>(block.size()), &done, nullptr) && done > 0) {
+    }
+    while (WriteFile(filler.get(), block.data(), 1, &done, nullptr) && done > 0) {
+    }
+  }
+  TWizard w;
+  ASSERT_TRUE(w.Running());
+  w.ToConfirmation();
+  w.Advance('i', "% complete");
+  EXPECT_NE(w.WaitFor("Disk Full", 120000), nullptr);
+  EXPECT_EQ(FileSize(defaultDir + "Korvane.Exe"), 3966976);  // written before, and left in place
+  EXPECT_TRUE(Exists(tiny + "local\\Korvane P2P\\Korvane.Dat"));
+  EXPECT_FALSE(Exists(defaultDir + "KVInst.Dat"));
+  EXPECT_TRUE(w.PressToEnd('e'));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (argc < 2) {
+    fprintf(stderr, "usage: kvtests_e2e INSTALLER [TINY_DRIVE] [OTHER_DRIVE]\n");
+    return 2;
+  }
+  gInstaller = argv[1];
+  if (gInstaller.starts_with('/')) {  // a Unix path: Wine's Z: drive is the root
+    std::replace(gInstaller.begin(), gInstaller.end(), '/', '\\');
+    gInstaller = "Z:" + gInstaller;
+  }
+  // A drive the set-up could not provide is left out.
+  auto drive = [](const char* letter) { return GetFileAttributesA((letter + std::string(":\\")).c_str()) != INVALID_FILE_ATTRIBUTES ? static_cast<char>(toupper(letter[0])) : '\0'; };
+  if (argc > 2) gTiny = drive(argv[2]);
+  if (argc > 3) gOther = drive(argv[3]);
+  return RUN_ALL_TESTS();
+}
