@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+
+#include "app/Appl_Globals.h"
+#include "app/Form_Main.h"
+#include "lib/win/WinApp.h"
+
+namespace {
+
+// A panel that records how the frame drives it.
+class TProbePanel : public TFramePanel {
+ public:
+  TProbePanel(const char* name, const char* title) : TFramePanel(name, title) {
+    Build(*this, std::span(kControls));
+  }
+  void InitButtons(tKvButtonBar& bar) override {
+    ++initButtons;
+    bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ++exitClicks; });
+    bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) {
+      ++nextClicks;
+      if (onNext) onNext();
+    });
+  }
+  void BeforeShow() override { ++beforeShow; }
+  void AfterShow() override {
+    ++afterShow;
+    if (onAfterShow) onAfterShow();
+  }
+  int initButtons = 0, beforeShow = 0, afterShow = 0, exitClicks = 0, nextClicks = 0;
+  std::function<void()> onNext, onAfterShow;
+  HWND Edit1 = nullptr, CheckBox1 = nullptr;
+
+  static constexpr TControlDecl<TProbePanel> kControls[] = {
+      {TKind::Edit, &TProbePanel::Edit1, 16, 16, 200, 21},
+      {TKind::CheckBox, &TProbePanel::CheckBox1, 16, 48, 200, 17, "&Tick"},
+  };
+};
+
+class Frame : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    form = std::make_unique<TFormMain>(std::vector<std::string>{});
+    auto a = std::make_unique<TProbePanel>("PnlProbeA", "Probe A");
+    auto b = std::make_unique<TProbePanel>("PNLProbeB", "Probe B");
+    probeA = a.get();
+    probeB = b.get();
+    form->AddPanel(std::move(a));
+    form->AddPanel(std::move(b));
+  }
+  void TearDown() override {
+    form.reset();
+    DrainQuit();
+  }
+  static bool DrainQuit() {
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) quit = true;
+    return quit;
+  }
+  tKvButtonBar& Bar() { return *form->PnlButtons; }
+  // Device coordinates of the middle of a bar button.
+  static LPARAM Middle(const TLbSpeedButton& b) {
+    return MAKELPARAM(Scale(b.Left + b.Width / 2), Scale(b.Top + b.Height / 2));
+  }
+  void ClickBar(const TLbSpeedButton& b) {
+    SendMessageA(Bar().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Middle(b));
+    SendMessageA(Bar().Handle(), WM_LBUTTONUP, 0, Middle(b));
+  }
+  std::unique_ptr<TFormMain> form;
+  TProbePanel* probeA = nullptr;
+  TProbePanel* probeB = nullptr;
+};
+
+TEST_F(Frame, WindowGeometryAndCaption) {
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(client.right, Scale(780));
+  EXPECT_EQ(client.bottom, Scale(509));
+  char caption[64];
+  GetWindowTextA(form->Handle(), caption, sizeof caption);
+  EXPECT_STREQ(caption, "Install Korvane P2P 4.43");
+  const LONG_PTR style = GetWindowLongPtrA(form->Handle(), GWL_STYLE);
+  EXPECT_FALSE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_EQ(Bar().Color(), Rgb(255, 251, 240));
+}
+
+TEST_F(Frame, BarPositionsFollowWidthCodes) {
+  Bar().Clear();
+  Bar().AddLeft("&Exit", 1, 1, nullptr);
+  Bar().AddRight("&Next", 2, 1, nullptr);
+  Bar().AddRight("&Previous", 3, 1, nullptr);
+  EXPECT_EQ(Bar().LeftButton(1).Left, 5);
+  EXPECT_EQ(Bar().RightButton(1).Left, 618);
+  EXPECT_EQ(Bar().RightButton(2).Left, 523);
+  for (const TLbSpeedButton* b : {&Bar().LeftButton(1), &Bar().RightButton(1), &Bar().RightButton(2)}) {
+    EXPECT_EQ(b->Top, 4);
+    EXPECT_EQ(b->Height, 23);
+    EXPECT_EQ(b->Width, 90);
+    EXPECT_TRUE(b->Visible);
+  }
+  EXPECT_EQ(Bar().RightButton(2).Tag, 3);
+
+  Bar().Clear();
+  Bar().AddRight("&Install Now", 2, 2, nullptr);
+  Bar().AddRight("&Previous", 3, 1, nullptr);
+  EXPECT_EQ(Bar().RightButton(1).Left, 588);
+  EXPECT_EQ(Bar().RightButton(2).Left, 493);
+
+  // Clear hands out slot 1 again, whatever it held.
+  Bar().Clear();
+  EXPECT_FALSE(Bar().RightButton(1).Visible);
+  Bar().AddLeft("&Other", 9, 3, nullptr);
+  EXPECT_EQ(Bar().LeftButton(1).Left, 5);
+  EXPECT_EQ(Bar().LeftButton(1).Width, 200);
+
+  const struct { unsigned char code; int width; } widths[] = {{0, 30}, {1, 90}, {2, 120}, {3, 200}, {4, 99}, {255, 99}};
+  for (auto w : widths) EXPECT_EQ(tKvButtonBar::WidthOf(w.code), w.width) << int(w.code);
+}
+
+TEST_F(Frame, ThirteenthAddIsIgnored) {
+  Bar().Clear();
+  for (int i = 1; i <= 12; ++i) Bar().AddLeft("B", i, 0, nullptr);
+  EXPECT_EQ(Bar().LeftCount(), 12);
+  EXPECT_EQ(Bar().LeftButton(12).Left, 5 + 11 * 35);
+  Bar().AddLeft("X", 13, 3, nullptr);
+  EXPECT_EQ(Bar().LeftCount(), 12);
+  EXPECT_EQ(Bar().LeftButton(12).Tag, 12);
+  EXPECT_EQ(Bar().LeftButton(12).Width, 30);
+}
+
+TEST_F(Frame, SetColorsRecoloursOnlyButtonsInUse) {
+  Bar().Clear();
+  Bar().AddLeft("A", 1, 1, nullptr);
+  Bar().AddLeft("B", 2, 1, nullptr);
+  Bar().Clear();
+  Bar().AddLeft("A", 1, 1, nullptr);
+  const COLORREF red = Rgb(255, 0, 0), green = Rgb(0, 128, 0), grey = Rgb(128, 128, 128), pink = Rgb(255, 0, 255);
+  Bar().SetColors(red, green, grey, pink, Rgb(1, 2, 3));
+  EXPECT_EQ(Bar().LeftButton(1).FontColor, red);
+  EXPECT_EQ(Bar().LeftButton(1).ColorShadow, green);
+  EXPECT_EQ(Bar().LeftButton(1).Color, grey);
+  EXPECT_EQ(Bar().LeftButton(1).ColorLight, pink);
+  EXPECT_EQ(Bar().LeftButton(2).Color, Rgb(0, 0, 128)) << "a hidden button keeps its colours";
+  Bar().AddLeft("B", 2, 1, nullptr);
+  EXPECT_EQ(Bar().LeftButton(2).Color, grey) << "and takes the new scheme when handed out";
+  EXPECT_EQ(Bar().Color(), Rgb(1, 2, 3));
+  Bar().SetColors(clWhite, clLime, clNavy, clFormBlue, clCream);
+}
+
+TEST_F(Frame, ClickFiresOnReleaseAndNotOnHiddenButtons) {
+  form->ShowPanel("PnlProbeA", false);
+  const TLbSpeedButton& next = Bar().RightButton(1);
+  SendMessageA(Bar().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Middle(next));
+  EXPECT_TRUE(next.Pressed);
+  EXPECT_EQ(probeA->nextClicks, 0);
+  SendMessageA(Bar().Handle(), WM_LBUTTONUP, 0, Middle(next));
+  EXPECT_EQ(probeA->nextClicks, 1);
+  EXPECT_FALSE(next.Pressed);
+
+  // Released outside the button: no click.
+  SendMessageA(Bar().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Middle(next));
+  SendMessageA(Bar().Handle(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+  EXPECT_EQ(probeA->nextClicks, 1);
+
+  Bar().Clear();
+  ClickBar(next);
+  EXPECT_EQ(probeA->nextClicks, 1);
+}
+
+TEST_F(Frame, AcceleratorKeys) {
+  form->ShowPanel("PnlProbeA", false);
+  PostMessageA(probeA->Edit1, WM_SYSCHAR, 'n', 0);
+  ProcessMessages();
+  EXPECT_EQ(probeA->nextClicks, 0) << "no keys while the window is not showing";
+  form->Show();
+  auto key = [&](UINT msg, char c, HWND target) {
+    PostMessageA(target, msg, static_cast<WPARAM>(c), 0);
+    ProcessMessages();
+  };
+  SetFocus(probeA->Edit1);
+  key(WM_SYSCHAR, 'n', probeA->Edit1);
+  EXPECT_EQ(probeA->nextClicks, 1) << "Alt plus the letter works even in a text box";
+  key(WM_CHAR, 'n', probeA->Edit1);
+  EXPECT_EQ(probeA->nextClicks, 1) << "a plain letter belongs to the text box";
+  SetFocus(probeA->CheckBox1);
+  key(WM_CHAR, 'N', probeA->CheckBox1);
+  EXPECT_EQ(probeA->nextClicks, 2) << "a plain letter presses the button when the focus takes no text";
+  key(WM_SYSCHAR, 'e', probeA->CheckBox1);
+  EXPECT_EQ(probeA->exitClicks, 1);
+  Bar().Clear();
+  key(WM_SYSCHAR, 'n', probeA->CheckBox1);
+  EXPECT_EQ(probeA->nextClicks, 2) << "hidden buttons take no keys";
+}
+
+TEST_F(Frame, ClickingTheBarKeepsTheFocusInTheTextBox) {
+  form->Show();
+  form->ShowPanel("PnlProbeA", false);
+  SetFocus(probeA->Edit1);
+  ClickBar(Bar().RightButton(1));
+  EXPECT_EQ(probeA->nextClicks, 1);
+  EXPECT_EQ(GetFocus(), probeA->Edit1);
+}
+
+TEST_F(Frame, ShowPanelByAnyCaseAndUnknownNames) {
+  form->ShowPanel("pnlprobeb", false);
+  EXPECT_EQ(form->ActivePanel(), probeB);
+  EXPECT_EQ(form->HeaderCaption(), "Probe B");
+  EXPECT_TRUE(IsWindowVisible(probeB->Handle()) || !IsWindowVisible(form->Handle()));
+  form->ShowPanel("PnlNoSuchPanel", false);
+  EXPECT_EQ(form->ActivePanel(), probeB);
+  EXPECT_EQ(form->HeaderCaption(), "Probe B");
+  EXPECT_EQ(probeB->initButtons, 1);
+}
+
+TEST_F(Frame, EveryShowInitialisesButtonsAndCallsBeforeShow) {
+  form->ShowPanel("PnlProbeA", false);
+  form->ShowPanel("PnlProbeA", false);
+  EXPECT_EQ(probeA->initButtons, 2);
+  EXPECT_EQ(probeA->beforeShow, 2);
+  EXPECT_EQ(probeA->afterShow, 2);
+  EXPECT_EQ(Bar().LeftCount(), 1) << "no buttons of the previous show are left";
+  EXPECT_EQ(Bar().RightCount(), 1);
+}
+
+TEST_F(Frame, SlideIsBusyTakesItsTimeAndEndsInPlace) {
+  form->Show();
+  form->ShowPanel("PnlProbeA", false);
+  RECT before;
+  GetWindowRect(Bar().Handle(), &before);
+  bool busySeen = false;
+  probeB->onAfterShow = [&] { EXPECT_FALSE(form->Busy); };
+  // A message queued before the switch is handled during the slide.
+  static bool* seen;
+  seen = &busySeen;
+  SetTimer(form->Handle(), 0, 0, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(FormMain->Handle(), id);
+    *seen = FormMain->Busy;
+  });
+  const auto t0 = std::chrono::steady_clock::now();
+  form->ShowPanel("PNLProbeB", true);
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+  EXPECT_TRUE(busySeen);
+  EXPECT_FALSE(form->Busy);
+  EXPECT_GE(ms, 11 * 40 + 11 * 1000.0 / 15 - 1);
+  RECT after;
+  GetWindowRect(Bar().Handle(), &after);
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(probeB->afterShow, 1);
+}
+
+TEST_F(Frame, FadesInAndShowPanelMakesItOpaque) {
+  form->Show();
+  EXPECT_TRUE(form->AlphaBlend());
+  std::vector<int> values{form->AlphaBlendValue()};
+  const auto t0 = std::chrono::steady_clock::now();
+  while (values.back() != 255 && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5)) {
+    ProcessMessagesFor(10);
+    if (form->AlphaBlendValue() != values.back()) values.push_back(form->AlphaBlendValue());
+  }
+  std::vector<int> expected;
+  for (int v = 0; v <= 240; v += 16) expected.push_back(v);
+  expected.push_back(255);
+  EXPECT_EQ(values, expected);
+
+  TFormMain& f = *form;
+  form.reset();
+  (void)f;
+  form = std::make_unique<TFormMain>(std::vector<std::string>{});
+  auto probe = std::make_unique<TProbePanel>("PnlProbeC", "C");
+  form->AddPanel(std::move(probe));
+  form->Show();
+  ProcessMessagesFor(250);
+  EXPECT_TRUE(form->AlphaBlend());
+  form->ShowPanel("PnlProbeC", false);
+  EXPECT_FALSE(form->AlphaBlend());
+  ProcessMessagesFor(300);
+  EXPECT_FALSE(form->AlphaBlend()) << "the fade does not resume";
+  EXPECT_EQ(form->AlphaBlendValue(), 255);
+}
+
+TEST_F(Frame, CloseFromOutsideRefusedWhileBusyOrWorking) {
+  form->Show();
+  form->ShowPanel("PnlProbeA", false);
+  probeB->onAfterShow = [&] {
+    SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(form->Handle())) << "refused while a panel works";
+  };
+  PostMessageA(form->Handle(), WM_CLOSE, 0, 0);  // arrives during the slide
+  form->ShowPanel("PNLProbeB", true);
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_FALSE(DrainQuit());
+
+  SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+  EXPECT_TRUE(DrainQuit());
+}
+
+TEST_F(Frame, HandlerExceptionsReachAppException) {
+  auto errorPanel = std::make_unique<TProbePanel>("PnlError", "Error");
+  TProbePanel* error = errorPanel.get();
+  form->AddPanel(std::move(errorPanel));
+  form->ShowPanel("PnlProbeA", false);
+  probeA->onNext = [] { throw std::runtime_error("boom"); };
+  ClickBar(Bar().RightButton(1));
+  EXPECT_EQ(form->ActivePanel(), error);
+  EXPECT_EQ(form->HeaderCaption(), "Error");
+  EXPECT_FALSE(form->Busy);
+}
+
+}  // namespace
