@@ -37,15 +37,15 @@ void InitApplication() {
 int Scale(int designPixels) { return MulDiv(designPixels, gDpi, 96); }
 int ScreenDpi() { return gDpi; }
 
-HFONT GetFont(const TFontSpec& spec) {
+HFONT GetFont(const TFontSpec& font) {
   using Key = std::tuple<std::string, int, bool, bool, bool>;
   static std::map<Key, TFontHandle> fonts;
-  Key key{spec.Face, spec.Height, spec.Bold, spec.Italic, spec.Underline};
+  Key key{font.Face, font.Height, font.Bold, font.Italic, font.Underline};
   auto it = fonts.find(key);
   if (it == fonts.end()) {
-    HFONT f = CreateFontA(Scale(spec.Height), 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL, spec.Italic,
-                          spec.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.Face);
+    HFONT f = CreateFontA(Scale(font.Height), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic,
+                          font.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.Face);
     it = fonts.emplace(key, TFontHandle(f)).first;
   }
   return it->second.get();

@@ -22,8 +22,8 @@ struct TFontSpec {
   bool Italic = false;
   bool Underline = false;
 };
-// One shared font per spec, alive until the process ends.
-HFONT GetFont(const TFontSpec& spec);
+// One shared font per description, alive until the process ends.
+HFONT GetFont(const TFontSpec& font);
 
 // Every handler the message loop runs goes through here. An exception never crosses a window
 // procedure: it is handed to the installed handler with its message text.
