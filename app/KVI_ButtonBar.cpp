@@ -92,9 +92,11 @@ void tKvButtonBar::Repaint(const TLbSpeedButton& b) {
 }
 
 void tKvButtonBar::Fire(TLbSpeedButton& button) {
-  // The handler may clear the bar and hand this very button out again: run a copy.
+  // The handler may clear the bar and hand this very button out again: run a copy. An
+  // accelerator key fires it from the message loop, outside any window procedure, so the
+  // funnel is needed here too.
   TNotifyEvent handler = button.OnClick;
-  if (handler) handler(button);
+  if (handler) Dispatch([&] { handler(button); });
 }
 
 bool tKvButtonBar::Accelerate(char key) {

@@ -239,6 +239,29 @@ TEST_F(Engine, ChangedAnswersNoToolbarNoDesktopLinkOtherSpeed) {
   EXPECT_FALSE(Exists(toolbarLog));
 }
 
+// An essential step that fails ends on the error panel, also when "&Install Now" was pressed
+// with its accelerator key; what was done before stays.
+TEST_F(Engine, ClientProgramThatCannotBeWrittenEndsOnTheErrorPanel) {
+  ForceFolder(std::string(kInstall) + "Korvane.Exe");  // a folder where the program should go
+  form->Show();  // accelerators work only in a window that shows
+  form->ShowPanel("PNLInstallGo", false);
+  PostMessageA(form->Handle(), WM_SYSCHAR, 'i', 0);
+  ProcessMessages();
+  EXPECT_EQ(ActiveName(), "PnlError");
+  bool shown = false;
+  EnumChildWindows(
+      form->ActivePanel()->Handle(),
+      [](HWND h, LPARAM p) -> BOOL {
+        if (WindowText(h).starts_with("Cannot create file \"C:\\kvtest install\\Korvane P2P\\Korvane.Exe\". "))
+          *reinterpret_cast<bool*>(p) = true;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&shown));
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(Exists(GAppDataDir));  // the data folder was made before the failure
+  EXPECT_FALSE(Exists(GInstallDir + "Uninstall.Exe"));
+}
+
 TEST(InstallProgress, CaptionIsTheNearestWholePerCentOfTheBar) {
   TPNLInstallInstalling panel;
   const int max = InstallProgressMaximum();
