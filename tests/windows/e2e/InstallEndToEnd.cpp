@@ -63,12 +63,13 @@ std::vector<std::string> Listing(const std::string& folder) {
   return names;
 }
 void RemoveTree(const std::string& folder) {
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileA(folder.c_str());
+    return;
+  }
   for (const std::string& name : Listing(folder)) {
-    const std::string path = folder + "\\" + name;
-    if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
-      RemoveTree(path);
-    else
-      DeleteFileA(path.c_str());
+    RemoveTree(folder + "\\" + name);
   }
   RemoveDirectoryA(folder.c_str());
 }
