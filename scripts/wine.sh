@@ -48,7 +48,16 @@ case "$cmd" in
   run)
     xvfb_alive && [ -f "$state/prefix/.ready" ] || start
     export DISPLAY=":$(head -n1 "$state/display")"
-    exec wine "$@" ;;
+    # Wine's system processes, started on demand by the first program, outlive it and inherit its
+    # output; ctest would then wait on them for ever. So the program writes to a file of its own.
+    out=$(mktemp)
+    set +e
+    wine "$@" </dev/null >"$out" 2>&1
+    rc=$?
+    set -e
+    cat "$out"
+    rm -f "$out"
+    exit $rc ;;
   env)
     xvfb_alive && [ -f "$state/prefix/.ready" ] || start >&2
     echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG='$WINEDEBUG' WINEARCH=win64 WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY=':$(head -n1 "$state/display")'" ;;
