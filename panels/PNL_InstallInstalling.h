@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Frame_Panel.h"
+#include "lib/win/ShellHelpers.h"
 
 class TPNLInstallInstalling : public TFramePanel {
  public:
@@ -16,15 +17,3 @@ class TPNLInstallInstalling : public TFramePanel {
 
   HWND Label12 = nullptr, ProgressBar1 = nullptr;
 };
-
-// Creates a folder with all missing parents; "\" is appended when missing. Raises EInOutError
-// with the system's code when the folder cannot be made.
-void ForceFolder(const std::string& Path);
-
-// Writes a shell link. Icon index -1: no icon of the target. Only a failure to make the link
-// object raises; what the link object does with the values is not checked.
-void CreateShortcut(const std::string& Target, const std::string& LinkFile, const std::string& Description,
-                    int IconIndex, const std::string& Arguments);
-
-// The product web site, target of two Start-menu links.
-inline constexpr char KProductSite[] = "http://www.korvane-p2p.example";
