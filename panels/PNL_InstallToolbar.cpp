@@ -4,6 +4,7 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
+#include "lib/win/Pictures.h"
 
 namespace {
 using P = TPNLInstallToolbar;
@@ -35,6 +36,8 @@ TPNLInstallToolbar::TPNLInstallToolbar()
     : TFramePanel("PNLInstallToolbar", "Intergrate the Korvane Toolbar in your browser") {
   Build(*this, std::span(kControls));
   SendMessageA(CheckBox1, BM_SETCHECK, BST_CHECKED, 0);
+  picture2_ = SetPicture(Image2, "TOOLBARPIC");
+  picture1_ = SetPicture(Image1, "TOOLBARSTRIP");
   // The link continues the sentence of Label3 wherever this screen's font ends it.
   RECT r3, r4;
   GetWindowRect(Label3, &r3);

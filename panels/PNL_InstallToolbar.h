@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/Frame_Panel.h"
+#include "lib/win/WinHandles.h"
 
 class TPNLInstallToolbar : public TFramePanel {
  public:
@@ -17,6 +18,9 @@ class TPNLInstallToolbar : public TFramePanel {
 
   HWND StaticText1 = nullptr, Image2 = nullptr, Image1 = nullptr, CheckBox1 = nullptr, Label2 = nullptr;
   HWND Label3 = nullptr, Label4 = nullptr, Label5 = nullptr, Label1 = nullptr;
+
+ private:
+  TBitmapHandle picture2_, picture1_;
 };
 
 // The toolbar provider's licence agreement.

@@ -47,3 +47,17 @@ convert -size 49x57 xc:'#a6caf0' \
   -stroke none -fill '#00ff00' -draw 'circle 24,16 24,11' \
   -fill '#fffbf0' -draw 'circle 14,36 14,31' -draw 'circle 34,36 34,31' \
   -quality 95 emblem.jpg
+
+# The toolbar offer: the browser's toolbar with the Korvane one below it.
+convert -size 675x56 gradient:'#f4f4f4'-'#d0d0d0' \
+  -fill white -stroke '#808080' -strokewidth 1 -draw 'rectangle 150,16 560,40' \
+  -fill '#4060c0' -stroke none -draw 'polygon 14,28 30,14 30,22 46,22 46,34 30,34 30,42' \
+  -draw 'polygon 100,28 84,14 84,22 68,22 68,34 84,34 84,42' \
+  -fill '#808080' -draw 'rectangle 580,18 660,38' \
+  -quality 90 toolbar.jpg
+convert -size 674x24 xc:'#000080' \
+  -fill '#00ff00' -draw 'circle 14,12 14,5' -fill '#fffbf0' -draw 'circle 8,17 8,13' -draw 'circle 20,17 20,13' \
+  -fill white -stroke '#a6caf0' -draw 'rectangle 40,4 300,19' \
+  -stroke none -fill '#a6caf0' -draw 'rectangle 320,5 370,18' -draw 'rectangle 390,5 440,18' \
+  -draw 'rectangle 460,5 510,18' -draw 'rectangle 530,5 580,18' \
+  -quality 90 toolbarstrip.jpg
