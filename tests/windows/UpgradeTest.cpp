@@ -1,0 +1,409 @@
+// The upgrade road in the real window: the search on folders standing in for drives, the
+// choice, the engine with its retries, its failures and the self-update, the completion panel.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "lib/LIB_kvURL.h"
+#include "lib/win/WinHandles.h"
+#include "panels/PNL_Error.h"
+#include "panels/PNL_UpgradeFindDir.h"
+#include "panels/PNL_UpgradeStart.h"
+#include "panels/PNL_UpgradeUpgrading.h"
+#include "tests/windows/LoopbackHttp.h"
+#include "tests/windows/WizardTestUtil.h"
+
+namespace {
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      SetFileAttributesA((folder + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(folder + "\\" + name);
+      else
+        DeleteFileA((folder + "\\" + name).c_str());
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+long long FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA a;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
+  return (static_cast<long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+}
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ShellFolder(int csidl) {
+  char buf[MAX_PATH] = "";
+  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf);
+  return buf;
+}
+
+// Target and description of a link; Wine keeps a web address only as a path, so web links are
+// told apart by their descriptions.
+std::string LinkTarget(const std::string& file) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  TComPtr<IShellLinkA> link;
+  TComPtr<IPersistFile> persist;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())))
+    return "(no link object)";
+  const std::wstring w(file.begin(), file.end());
+  if (FAILED(persist->Load(w.c_str(), STGM_READ))) return "(missing)";
+  char buf[1024] = "";
+  link->GetPath(buf, sizeof buf, nullptr, SLGP_RAWPATH);
+  std::string result = buf;
+  buf[0] = 0;
+  link->GetDescription(buf, sizeof buf);
+  return result + "|" + buf;
+}
+
+// Letters K and L are fixed drives whose roots are folders under C:\kvtest_drives.
+class TTestDrives : public TWin32FindPlatform {
+ public:
+  static inline const std::string Base = "C:\\kvtest_drives\\";
+  TDriveType DriveType(char letter) override {
+    return letter == 'K' || letter == 'L' ? TDriveType::Fixed : TDriveType::NoRootDir;
+  }
+  void Enumerate(const std::string& pattern, bool includeHidden,
+                 const std::function<bool(const TFindEntry&)>& each) override {
+    TWin32FindPlatform::Enumerate(Base + pattern[0] + pattern.substr(2), includeHidden, each);
+  }
+};
+
+class Upgrade : public TWizardTest {
+ protected:
+  void SetUp() override {
+    savedURL_ = GReportURL;
+    GReportURL = PackURL(server_.Base() + "/report.php?");
+    TWizardTest::SetUp();
+    engine = Add(std::make_unique<TPNLUpgradeUpgrading>());
+    Clean();
+    savedEnd_ = TPNLUpgradeUpgrading::EndProcess;
+    TPNLUpgradeUpgrading::WaitStepMs = 5;
+    TPNLUpgradeUpgrading::EndProcess = [this](int code) { exitCodes.push_back(code); };
+  }
+  void TearDown() override {
+    TPNLUpgradeUpgrading::WaitStepMs = 1000;
+    TPNLUpgradeUpgrading::EndProcess = savedEnd_;
+    TWizardTest::TearDown();
+    Clean();
+    GReportURL = savedURL_;
+  }
+  static void Clean() {
+    RemoveTree("C:\\kvtest upgrade");
+    RemoveTree(WithoutSlash(TTestDrives::Base));
+    RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P");
+  }
+  static std::string WithoutSlash(std::string s) {
+    s.pop_back();
+    return s;
+  }
+  // A panel of the test's own that wins over the wizard's.
+  template <class T>
+  T* Add(std::unique_ptr<T> panel) {
+    T* raw = panel.get();
+    form->AddPanel(std::move(panel));
+    return raw;
+  }
+  template <class T>
+  T& Panel(const char* name) {
+    form->ShowPanel(name, false);
+    return *dynamic_cast<T*>(form->ActivePanel());
+  }
+  // Runs the engine as the upgrade button does: its failure reaches the error panel.
+  void RunEngine() {
+    Dispatch([&] { form->ShowPanel("PNLUpgradeUpgrading", false); });
+  }
+  std::string ErrorShown() const { return Text(GPnlError->StaticText1); }
+
+  static constexpr char kDir[] = "C:\\kvtest upgrade\\Korvane P2P\\";
+  TPNLUpgradeUpgrading* engine = nullptr;
+  std::vector<int> exitCodes;
+
+ private:
+  TLoopbackHttp server_;
+  std::string savedURL_;
+  std::function<void(int)> savedEnd_;
+};
+
+// ---- search ----
+
+class Search : public Upgrade {
+ protected:
+  void Find() {
+    StandIn("PnlUpgradeStart");
+    searched = Add(std::make_unique<TPnlUpgradeFindDir>());
+    searched->Platform = &drives;
+    form->ShowPanel("PnlUpgradeFindDir", false);
+  }
+  TTestDrives drives;
+  TPnlUpgradeFindDir* searched = nullptr;
+};
+
+TEST_F(Search, FindsEveryCopyOnTheFixedDrivesSortedWithoutRegardToCase) {
+  for (const char* file : {"K\\Zeta\\korvane.exe", "K\\alpha\\deep\\KORVANE.EXE", "L\\apps\\Korvane.exe",
+                           "K\\alpha\\other.exe"}) {
+    const std::string path = TTestDrives::Base + file;
+    SHCreateDirectoryExA(nullptr, path.substr(0, path.find_last_of('\\')).c_str(), nullptr);
+    WriteText(path, "x");
+  }
+  Find();
+  EXPECT_EQ(GFoundInstallations, (std::vector<std::string>{"K:\\alpha\\deep\\KORVANE.EXE", "K:\\Zeta\\korvane.exe",
+                                                          "L:\\apps\\Korvane.exe"}));
+  EXPECT_EQ(ActiveName(), "PnlUpgradeStart");
+  EXPECT_EQ(Text(searched->Label12), "0% complete");
+  EXPECT_EQ(Text(searched->StaticText4),
+            "Now searching for installed Korvane P2P versions on your hard disks.\rThis can take a few moments.");
+}
+
+TEST_F(Search, HiddenFoldersAreSkippedButHiddenFilesFound) {
+  const std::string k = TTestDrives::Base + "K";
+  SHCreateDirectoryExA(nullptr, (k + "\\secret").c_str(), nullptr);
+  SHCreateDirectoryExA(nullptr, (k + "\\open").c_str(), nullptr);
+  WriteText(k + "\\secret\\korvane.exe", "x");
+  WriteText(k + "\\open\\korvane.exe", "x");
+  ASSERT_TRUE(SetFileAttributesA((k + "\\secret").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY));
+  ASSERT_TRUE(SetFileAttributesA((k + "\\open\\korvane.exe").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  Find();
+  EXPECT_EQ(GFoundInstallations, (std::vector<std::string>{"K:\\open\\korvane.exe"}));
+}
+
+TEST_F(Search, NoFindShowsTheMessageAndGoesBack) {
+  SHCreateDirectoryExA(nullptr, (TTestDrives::Base + "K\\empty").c_str(), nullptr);
+  GFoundInstallations = {"stale"};
+  EXPECT_EQ(AnswerMessageBox([&] { Find(); }),
+            "No installed Korvane P2P versions could be found,\ror the found Korvane P2P versions are newer "
+            "than\rthe one in this installation. An upgrade is\rnot possible.");
+  EXPECT_TRUE(GFoundInstallations.empty());
+  EXPECT_EQ(ActiveName(), "PnlInstall");
+}
+
+// ---- choice ----
+
+TEST_F(Upgrade, ChoiceListsTheFoldersInOrderAndUpgradesTheFirstUntouched) {
+  StandIn("PnlUpgradeUpgrading");
+  GFoundInstallations = {"C:\\a\\korvane.exe", "d:\\B c\\Korvane.exe", "E:\\korvane.exe"};
+  auto& panel = Panel<TPNLUpgradeStart>("PNLUpgradeStart");
+  EXPECT_EQ(form->HeaderCaption(), "Ready to upgrade");
+  EXPECT_EQ(Text(panel.Label13), "Upgrade Korvane P2P installed in:");
+  ASSERT_EQ(SendMessageA(panel.ComboBoxUpgrade, CB_GETCOUNT, 0, 0), 3);
+  const char* expected[] = {"C:\\a\\", "d:\\B c\\", "E:\\"};
+  for (int i = 0; i < 3; ++i) {
+    char item[MAX_PATH] = "";
+    SendMessageA(panel.ComboBoxUpgrade, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+    EXPECT_STREQ(item, expected[i]);
+  }
+  EXPECT_EQ(SendMessageA(panel.ComboBoxUpgrade, CB_GETCURSEL, 0, 0), 0);
+  ASSERT_TRUE(Press("&Upgrade"));
+  EXPECT_EQ(GInstallDir, "C:\\a\\");
+  EXPECT_EQ(ActiveName(), "PnlUpgradeUpgrading");
+}
+
+TEST_F(Upgrade, ChoiceTakesThePickedFolderAndOffersPreviousAndExit) {
+  StandIn("PnlUpgradeUpgrading");
+  GFoundInstallations = {"C:\\a\\korvane.exe", "D:\\b\\korvane.exe"};
+  auto& panel = Panel<TPNLUpgradeStart>("PNLUpgradeStart");
+  EXPECT_EQ(form->PnlButtons->LeftButton(1).Caption, "&Exit");
+  EXPECT_EQ(form->PnlButtons->RightButton(1).Caption, "&Upgrade");
+  EXPECT_EQ(form->PnlButtons->RightButton(2).Caption, "&Previous");
+
+  form->Busy = true;  // a slide is running: every button waits
+  for (const char* caption : {"&Upgrade", "&Previous", "&Exit"}) ASSERT_TRUE(Press(caption));
+  EXPECT_EQ(ActiveName(), "PNLUpgradeStart");
+  form->Busy = false;
+
+  SendMessageA(panel.ComboBoxUpgrade, CB_SETCURSEL, 1, 0);
+  ASSERT_TRUE(Press("&Upgrade"));
+  EXPECT_EQ(GInstallDir, "D:\\b\\");
+
+  Panel<TPNLUpgradeStart>("PNLUpgradeStart");
+  ASSERT_TRUE(Press("&Previous"));
+  EXPECT_EQ(ActiveName(), "PnlInstall");
+}
+
+// ---- engine ----
+
+TEST_F(Upgrade, RewritesBothProgramsAndTheLinksAndLeavesTheRestAlone) {
+  SHCreateDirectoryExA(nullptr, WithoutSlash(kDir).c_str(), nullptr);
+  WriteText(std::string(kDir) + "Korvane.Exe", "old client");
+  WriteText(std::string(kDir) + "KVInst.Dat", "settings");
+  GInstallDir = kDir;
+  RunEngine();
+  EXPECT_EQ(ActiveName(), "PNLUpgradeReady");
+  EXPECT_EQ(form->HeaderCaption(), "Upgrade of Korvane P2P ready");
+  EXPECT_EQ(FileSize(std::string(kDir) + "Korvane.Exe"), KClientProgram.USize);
+  EXPECT_EQ(FileSize(std::string(kDir) + "Uninstall.Exe"), KUninstaller.USize);
+  EXPECT_EQ(ReadAll(std::string(kDir) + "KVInst.Dat"), "settings");
+  EXPECT_FALSE(Exists(std::string(kDir) + "Korvane.Exe.tmp"));
+  EXPECT_FALSE(Exists(std::string(kDir) + "Uninstall.Exe.tmp"));
+  const std::string group = ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P\\";
+  EXPECT_EQ(LinkTarget(group + "Korvane P2P.Lnk"), std::string(kDir) + "Korvane.Exe|Korvane P2P");
+  EXPECT_TRUE(LinkTarget(group + "Korvane P2P On the Web.Lnk").ends_with("\\p2p\\|Korvane P2P On the web"));
+  EXPECT_TRUE(LinkTarget(group + "Korvane P2P Help.Lnk").ends_with("\\p2p\\help\\|Korvane P2P Help"));
+  EXPECT_EQ(LinkTarget(group + "Korvane P2P Uninstall.Lnk"), std::string(kDir) + "Uninstall.Exe|Korvane P2P Uninstall");
+  auto& panel = *engine;
+  EXPECT_EQ(SendMessageA(panel.ProgressBar1, PBM_GETRANGE, FALSE, 0), 7221926);
+  EXPECT_EQ(SendMessageA(panel.ProgressBar1, PBM_GETPOS, 0, 0), 7221926);
+  EXPECT_EQ(Text(panel.Label12), "100% complete");
+  EXPECT_TRUE(exitCodes.empty());
+}
+
+TEST_F(Upgrade, ADeletedFolderIsMadeAgainWithItsParents) {
+  GInstallDir = kDir;
+  RunEngine();
+  EXPECT_EQ(ActiveName(), "PNLUpgradeReady");
+  EXPECT_EQ(FileSize(std::string(kDir) + "Korvane.Exe"), KClientProgram.USize);
+  EXPECT_EQ(FileSize(std::string(kDir) + "Uninstall.Exe"), KUninstaller.USize);
+}
+
+// Holds the client program open as a running client does, and records the retry messages.
+class Locked : public Upgrade {
+ protected:
+  void Lock() {
+    SHCreateDirectoryExA(nullptr, WithoutSlash(kDir).c_str(), nullptr);
+    WriteText(client, "old client");
+    lock.reset(CreateFileA(client.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    GInstallDir = kDir;
+  }
+  // Runs the engine while a timer watches Label1; the lock goes once `unlockAfter` messages were seen.
+  void RunWatched(size_t unlockAfter) {
+    self = this;
+    limit = unlockAfter;
+    label = engine->Label1;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) {
+      const std::string now = Text(self->label);
+      if (now.empty() || now == "." || (!self->seen.empty() && self->seen.back() == now)) return;
+      self->seen.push_back(now);
+      if (self->seen.size() == self->limit) self->lock.reset();
+    });
+    RunEngine();
+    KillTimer(nullptr, timer);
+  }
+  static std::string Retry(int attempt) {
+    return "Korvane P2P is still running or in use by another program. Upgrade will retry in a few seconds. "
+           "(Attempt " + std::to_string(attempt) + ")";
+  }
+
+  const std::string client = std::string(kDir) + "Korvane.Exe";
+  TFileHandle lock;
+  HWND label = nullptr;
+  std::vector<std::string> seen;
+  size_t limit = 0;
+  static inline Locked* self = nullptr;
+};
+
+TEST_F(Locked, ThreeFailedAttemptsEachShowTheirNumberThenTheFourthSucceeds) {
+  Lock();
+  TPNLUpgradeUpgrading::WaitStepMs = 20;
+  RunWatched(3);
+  EXPECT_EQ(seen, (std::vector<std::string>{Retry(1), Retry(2), Retry(3)}));
+  EXPECT_EQ(Text(label), "");
+  EXPECT_EQ(ActiveName(), "PNLUpgradeReady");
+  EXPECT_EQ(FileSize(client), KClientProgram.USize);
+  EXPECT_FALSE(Exists(client + ".tmp"));
+}
+
+TEST_F(Locked, AFileThatStaysLockedKeepsTheOldClientAndEndsOnTheErrorPanelInBothModes) {
+  for (bool autoUpdate : {false, true}) {
+    Lock();
+    GAutoUpdate = autoUpdate;
+    seen.clear();
+    RunWatched(0);
+    EXPECT_EQ(seen.size(), static_cast<size_t>(KUpgradeAttempts - 1)) << autoUpdate;
+    if (!seen.empty()) EXPECT_EQ(seen.back(), Retry(KUpgradeAttempts - 1));
+    EXPECT_EQ(ActiveName(), "PnlError") << autoUpdate;
+    EXPECT_TRUE(ErrorShown().starts_with("Cannot create file \"" + client + "\".")) << ErrorShown();
+    lock.reset();
+    EXPECT_EQ(ReadAll(client), "old client");
+    EXPECT_FALSE(Exists(client + ".tmp"));
+    EXPECT_FALSE(Exists(std::string(kDir) + "Uninstall.Exe"));
+    EXPECT_TRUE(exitCodes.empty());
+  }
+}
+
+TEST(WriteReplacing, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
+  const std::string dir = "C:\\kvtest replace\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  const std::string file = dir + "Korvane.Exe";
+  WriteText(file, "old client");
+  EXPECT_THROW(WriteReplacing(file,
+                              [](const std::string& temp) {
+                                WriteText(temp, "half of the new cl");
+                                throw std::runtime_error("Disk full");
+                              }),
+               std::runtime_error);
+  EXPECT_EQ(ReadAll(file), "old client");
+  EXPECT_FALSE(Exists(file + ".tmp"));
+  WriteReplacing(file, [](const std::string& temp) { WriteText(temp, "new client"); });
+  EXPECT_EQ(ReadAll(file), "new client");
+  EXPECT_FALSE(Exists(file + ".tmp"));
+  RemoveTree("C:\\kvtest replace");
+}
+
+TEST_F(Upgrade, SelfUpdateFromTheCommandLineWaitsThenStartsTheClientMaximizedAndEndsWithCodeZero) {
+  // The window shows the engine on its own, as at a real start with this command line.
+  form.reset();
+  form = std::make_unique<TFormMain>(std::vector<std::string>{"/autoupdate", "C:\\kvtest", "upgrade\\Korvane", "P2P"});
+  engine = Add(std::make_unique<TPNLUpgradeUpgrading>());
+  EXPECT_TRUE(GAutoUpdate);
+  EXPECT_EQ(GInstallDir, kDir);
+  TPNLUpgradeUpgrading::WaitStepMs = 200;
+  const DWORD start = GetTickCount();
+  while (exitCodes.empty() && GetTickCount() - start < 30000) ProcessMessagesFor(20);
+  EXPECT_GE(GetTickCount() - start, 600u);
+  EXPECT_EQ(FileSize(std::string(kDir) + "Korvane.Exe"), KClientProgram.USize);
+  EXPECT_EQ(exitCodes, std::vector<int>{0});
+  EXPECT_NE(ActiveName(), "PNLUpgradeReady");
+  HWND client = nullptr;
+  for (int i = 0; i < 100 && !client; ++i, Sleep(100)) client = FindWindowA("KorvaneP2P", nullptr);
+  ASSERT_NE(client, nullptr);
+  EXPECT_TRUE(IsZoomed(client));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(client, &pid);
+  PostMessageA(client, WM_CLOSE, 0, 0);
+  TKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  if (process) WaitForSingleObject(process.get(), 5000);
+}
+
+// ---- completion ----
+
+TEST_F(Upgrade, CompletionOffersExitAndStartAndClosesEvenWhenTheClientCannotStart) {
+  GInstallDir = "C:\\kvtest nowhere\\";
+  form->ShowPanel("PNLUpgradeReady", false);
+  EXPECT_EQ(form->PnlButtons->LeftButton(1).Caption, "&Exit");
+  EXPECT_EQ(form->PnlButtons->RightButton(1).Caption, "&Start Korvane P2P");
+  EXPECT_EQ(form->PnlButtons->RightButton(1).Width, 120);
+  form->Busy = true;
+  ASSERT_TRUE(Press("&Start Korvane P2P"));
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+  form->Busy = false;
+  ASSERT_TRUE(Press("&Start Korvane P2P"));
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
+}  // namespace
