@@ -71,20 +71,24 @@ void RegisterUninstaller() {
 }
 
 void CreateShortcuts(TPNLInstallInstalling& panel, int maximum) {
+  // Each link costs the shell some milliseconds: the window gets its turn after every one.
+  auto link = [](const std::string& target, const std::string& file, const char* description, int icon) {
+    CreateShortcut(target, file, description, icon, "");
+    ProcessMessages();
+  };
   if (auto programs = ShellFolder(CSIDL_PROGRAMS)) {
     const std::string group = *programs + "\\Korvane P2P";
     CreateDirectoryA(group.c_str(), nullptr);
     const std::string site = KProductSite;
-    CreateShortcut(GInstallDir + "Korvane.Exe", group + "\\Korvane P2P.Lnk", "Korvane P2P", 0, "");
-    CreateShortcut(site + "/p2p/", group + "\\Korvane P2P On the Web.Lnk", "Korvane P2P On the web", -1, "");
-    CreateShortcut(site + "/p2p/help", group + "\\Korvane P2P Help.Lnk", "Korvane P2P Help", -1, "");
-    CreateShortcut(GInstallDir + "Uninstall.Exe", group + "\\Korvane P2P Uninstall.Lnk", "Korvane P2P Uninstall", 0,
-                   "");
+    link(GInstallDir + "Korvane.Exe", group + "\\Korvane P2P.Lnk", "Korvane P2P", 0);
+    link(site + "/p2p/", group + "\\Korvane P2P On the Web.Lnk", "Korvane P2P On the web", -1);
+    link(site + "/p2p/help", group + "\\Korvane P2P Help.Lnk", "Korvane P2P Help", -1);
+    link(GInstallDir + "Uninstall.Exe", group + "\\Korvane P2P Uninstall.Lnk", "Korvane P2P Uninstall", 0);
   }
   panel.ShowInstallProgress(PercentPosition(maximum, 92));
   if (GDesktopShortcut)
     if (auto desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY))
-      CreateShortcut(GInstallDir + "Korvane.Exe", *desktop + "\\Korvane P2P.Lnk", "Korvane P2P", 0, "");
+      link(GInstallDir + "Korvane.Exe", *desktop + "\\Korvane P2P.Lnk", "Korvane P2P", 0);
 }
 
 void WriteRemovalList() {
@@ -147,6 +151,7 @@ void TPNLInstallInstalling::AfterShow() {
     try {
       const std::string toolbar = GInstallDir + "Korvane_toolbar.exe";
       WriteToolbarInstaller(toolbar);
+      ProcessMessages();
       WinExec(QuotedCommand(toolbar, "/s -silent").c_str(), SW_MINIMIZE);
     } catch (...) {
     }
@@ -154,6 +159,7 @@ void TPNLInstallInstalling::AfterShow() {
   ShowInstallProgress(PercentPosition(maximum, 90));
 
   RegisterUninstaller();
+  ProcessMessages();
   try {
     CreateShortcuts(*this, maximum);
   } catch (...) {
