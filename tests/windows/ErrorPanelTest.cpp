@@ -1,4 +1,7 @@
 // The exception handler, its error report and the error panel, in the real main window.
+// Winsock before anything that brings <windows.h>.
+#include "tests/windows/LoopbackHttp.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +10,6 @@
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_kvURL.h"
 #include "panels/PNL_Error.h"
-#include "tests/windows/LoopbackHttp.h"
 #include "tests/windows/WizardTestUtil.h"
 
 namespace {
@@ -124,8 +126,9 @@ TEST_F(ErrorReport, TwoFailuresInSuccessionSendTwoReports) {
   std::sort(messages.begin(), messages.end());
   EXPECT_EQ(messages, (std::vector<std::string>{"\"first\"", "\"second\""}));
   // The second one happened on the error panel.
-  for (const auto& target : server.Requests())
+  for (const auto& target : server.Requests()) {
     if (Fields(target).back().second == "\"second\"") EXPECT_EQ(Fields(target)[2].second, "\"Error\"");
+  }
 }
 
 TEST_F(ErrorReport, FailureWhileTheErrorPanelIsBeingShownDoesNotLoop) {

@@ -1,7 +1,7 @@
 // The welcome, licence and install-or-upgrade panels in the real main window.
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <algorithm>
 
 #include "panels/PNL_Disclaimer.h"
 #include "panels/PNL_Install.h"

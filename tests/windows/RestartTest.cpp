@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"

@@ -1,10 +1,11 @@
+// Winsock before anything that brings <windows.h>.
+#include "tests/windows/LoopbackHttp.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
-#include <optional>
 
 #include "lib/win/LIB_GetMemStreamFromTheWeb.h"
-#include "tests/windows/LoopbackHttp.h"
 
 namespace {
 
