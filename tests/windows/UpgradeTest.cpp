@@ -279,6 +279,24 @@ TEST_F(Upgrade, ADeletedFolderIsMadeAgainWithItsParents) {
   EXPECT_EQ(FileSize(std::string(kDir) + "Uninstall.Exe"), KUninstaller.USize);
 }
 
+TEST_F(Upgrade, AnUninstallerInUseEndsOnTheErrorPanelWithTheBarWhereTheClientLeftIt) {
+  SHCreateDirectoryExA(nullptr, WithoutSlash(kDir).c_str(), nullptr);
+  const std::string uninstaller = std::string(kDir) + "Uninstall.Exe";
+  WriteText(uninstaller, "old uninstaller");
+  TFileHandle lock(CreateFileA(uninstaller.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(lock);
+  GInstallDir = kDir;
+  RunEngine();
+  EXPECT_EQ(ActiveName(), "PnlError");
+  EXPECT_TRUE(ErrorShown().starts_with("Cannot create file \"" + uninstaller + "\".")) << ErrorShown();
+  EXPECT_EQ(SendMessageA(engine->ProgressBar1, PBM_GETPOS, 0, 0), 6156616);
+  EXPECT_EQ(Text(engine->Label12), "85% complete");
+  lock.reset();
+  EXPECT_EQ(ReadAll(uninstaller), "old uninstaller");
+  EXPECT_FALSE(Exists(uninstaller + ".tmp"));
+  EXPECT_EQ(FileSize(std::string(kDir) + "Korvane.Exe"), KClientProgram.USize);
+}
+
 // Holds the client program open as a running client does, and records the retry messages.
 class Locked : public Upgrade {
  protected:
