@@ -67,12 +67,7 @@ class TFormMain::TPageHost : public TWindow {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (msg == WM_ERASEBKGND) {
-      RECT r;
-      GetClientRect(Handle(), &r);
-      FillRect(reinterpret_cast<HDC>(wp), &r, GetBrush(clPanelSky));
-      return 1;
-    }
+    if (msg == WM_ERASEBKGND) return EraseWith(Handle(), wp, clPanelSky);
     return Default(msg, wp, lp);
   }
 };
@@ -252,12 +247,8 @@ bool TFormMain::PreTranslate(MSG& msg) {
 
 LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND: {
-      RECT r;
-      GetClientRect(Handle(), &r);
-      FillRect(reinterpret_cast<HDC>(wp), &r, GetBrush(clFormBlue));
-      return 1;
-    }
+    case WM_ERASEBKGND:
+      return EraseWith(Handle(), wp, clFormBlue);
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(Handle(), &ps);

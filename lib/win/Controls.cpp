@@ -11,6 +11,13 @@ HBRUSH GetBrush(COLORREF colour) {
   return it->second.get();
 }
 
+LRESULT EraseWith(HWND window, WPARAM dc, COLORREF colour) {
+  RECT r;
+  GetClientRect(window, &r);
+  FillRect(reinterpret_cast<HDC>(dc), &r, GetBrush(colour));
+  return 1;
+}
+
 namespace {
 
 // A plain coloured panel inside a host; it hands its children's notifications up to the host.
@@ -24,12 +31,8 @@ class TContainer : public TWindow {
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
-      case WM_ERASEBKGND: {
-        RECT r;
-        GetClientRect(Handle(), &r);
-        FillRect(reinterpret_cast<HDC>(wp), &r, GetBrush(colour_));
-        return 1;
-      }
+      case WM_ERASEBKGND:
+        return EraseWith(Handle(), wp, colour_);
       case WM_COMMAND:
       case WM_NOTIFY:
       case WM_CTLCOLORSTATIC:
@@ -111,12 +114,8 @@ COLORREF TControlHost::BackOf(HWND control) const {
 
 LRESULT TControlHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND: {
-      RECT r;
-      GetClientRect(Handle(), &r);
-      FillRect(reinterpret_cast<HDC>(wp), &r, GetBrush(Color));
-      return 1;
-    }
+    case WM_ERASEBKGND:
+      return EraseWith(Handle(), wp, Color);
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
       HWND control = reinterpret_cast<HWND>(lp);

@@ -16,6 +16,8 @@ enum class TKind { Label, StaticText, Button, CheckBox, RadioButton, GroupBox, E
 
 inline constexpr COLORREF clNone = 0xFFFFFFFF;
 HBRUSH GetBrush(COLORREF colour);
+// Fills a window's whole client area; the answer to WM_ERASEBKGND.
+LRESULT EraseWith(HWND window, WPARAM dc, COLORREF colour);
 
 // Place and size are design pixels at 96 DPI; a label or static text without a width sizes itself
 // to its text.
