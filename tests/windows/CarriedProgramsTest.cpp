@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/windows/TestFiles.h"
 #include "app/Appl_Globals.h"
 #include "payload/GB_KORVANE_DAT.h"
 #include "payload/win/GB_KorvaneP2P_exe.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr char KUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane P2P";
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void Put(const std::string& path, const std::string& text = "x") {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -28,16 +28,6 @@ void Put(const std::string& path, const std::string& text = "x") {
   CloseHandle(h);
 }
 
-std::string ReadAll(const std::string& path) {
-  std::string s;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return s;
-  char buf[4096];
-  DWORD got;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) s.append(buf, got);
-  CloseHandle(h);
-  return s;
-}
 
 HANDLE StartProgram(std::string cmd) {
   STARTUPINFOA si{};
@@ -66,11 +56,6 @@ bool Answer(const char* caption, int button) {
   return false;
 }
 
-std::string ShellFolder(int csidl) {
-  char buf[MAX_PATH] = "";
-  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf);
-  return buf;
-}
 
 bool KeyExists() {
   HKEY k;

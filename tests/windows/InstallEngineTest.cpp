@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/windows/TestFiles.h"
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
@@ -26,18 +27,7 @@ std::string ExePathFolder() {
   return exe.substr(0, exe.find_last_of('\\') + 1);
 }
 
-std::string ShellFolder(int csidl) {
-  char buf[MAX_PATH];
-  EXPECT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)));
-  return buf;
-}
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::string WindowText(HWND h) {
   char buf[256] = "";
@@ -45,12 +35,6 @@ std::string WindowText(HWND h) {
   return buf;
 }
 
-long long FileSize(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA a;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
-  return (static_cast<long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
-}
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string RegString(const char* name) {
   char buf[MAX_PATH];
@@ -60,55 +44,8 @@ std::string RegString(const char* name) {
   return buf;
 }
 
-struct TLink {
-  std::string Target, Description, IconFile, Arguments;
-  int Icon = -2;
-};
 
-TLink ReadLink(const std::string& file) {
-  TLink l;
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  {
-    TComPtr<IShellLinkA> link;
-    TComPtr<IPersistFile> persist;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())))
-      return l;
-    std::wstring w(file.begin(), file.end());
-    if (FAILED(persist->Load(w.c_str(), STGM_READ))) return l;
-    char buf[1024] = "";
-    link->GetPath(buf, sizeof buf, nullptr, SLGP_RAWPATH);
-    l.Target = buf;
-    buf[0] = 0;
-    link->GetDescription(buf, sizeof buf);
-    l.Description = buf;
-    buf[0] = 0;
-    link->GetArguments(buf, sizeof buf);
-    l.Arguments = buf;
-    buf[0] = 0;
-    link->GetIconLocation(buf, sizeof buf, &l.Icon);
-    l.IconFile = buf;
-  }
-  CoUninitialize();
-  return l;
-}
 
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(folder + "\\" + name);
-      else
-        DeleteFileA((folder + "\\" + name).c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
 
 class Engine : public TWizardTest {
  protected:

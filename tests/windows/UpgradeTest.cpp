@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/windows/TestFiles.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/WinHandles.h"
 #include "panels/PNL_Error.h"
@@ -21,45 +22,8 @@
 
 namespace {
 
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      SetFileAttributesA((folder + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(folder + "\\" + name);
-      else
-        DeleteFileA((folder + "\\" + name).c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
 
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-long long FileSize(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA a;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
-  return (static_cast<long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
-}
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string ShellFolder(int csidl) {
-  char buf[MAX_PATH] = "";
-  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf);
-  return buf;
-}
 
 // Target and description of a link; Wine keeps a web address only as a path, so web links are
 // told apart by their descriptions.

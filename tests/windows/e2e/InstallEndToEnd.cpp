@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/windows/TestFiles.h"
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
@@ -25,22 +26,6 @@ char gTiny = 0, gOther = 0;  // drive letters the test set-up provides; 0 = none
 
 // ---- files, registry, links -------------------------------------------------------------
 
-std::string ShellFolder(int csidl) {
-  char buf[MAX_PATH];
-  return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : "";
-}
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-long long FileSize(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA a;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
-  return (static_cast<long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
-}
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   for (size_t from = 0; from < text.size();) {
@@ -61,17 +46,6 @@ std::vector<std::string> Listing(const std::string& folder) {
   } while (FindNextFileA(h, &fd));
   FindClose(h);
   return names;
-}
-void RemoveTree(const std::string& folder) {
-  const DWORD attributes = GetFileAttributesA(folder.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    DeleteFileA(folder.c_str());
-    return;
-  }
-  for (const std::string& name : Listing(folder)) {
-    RemoveTree(folder + "\\" + name);
-  }
-  RemoveDirectoryA(folder.c_str());
 }
 std::string WithoutSlash(std::string s) {
   if (s.ends_with('\\')) s.pop_back();
@@ -127,30 +101,6 @@ struct TLocalAppDataOverride {
   TShellFolderOverride user, shell;
 };
 
-struct TLink {
-  std::string Target, Description, IconFile;
-  int Icon = -2;
-};
-TLink ReadLink(const std::string& file) {
-  TLink l;
-  TComPtr<IShellLinkA> link;
-  TComPtr<IPersistFile> persist;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
-      FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())))
-    return l;
-  std::wstring w(file.begin(), file.end());
-  if (FAILED(persist->Load(w.c_str(), STGM_READ))) return l;
-  char buf[1024] = "";
-  link->GetPath(buf, sizeof buf, nullptr, SLGP_RAWPATH);
-  l.Target = buf;
-  buf[0] = 0;
-  link->GetDescription(buf, sizeof buf);
-  l.Description = buf;
-  buf[0] = 0;
-  link->GetIconLocation(buf, sizeof buf, &l.Icon);
-  l.IconFile = buf;
-  return l;
-}
 
 // ---- the installer as a user sees it --------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/windows/TestFiles.h"
 #include "payload/GB_Payload.h"
 
 namespace {
@@ -16,18 +17,6 @@ namespace {
 std::string gInstaller;
 const std::string kDir = "C:\\kvtest e2e upgrade\\Korvane P2P\\";
 
-void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-long long FileSize(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA a;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
-  return (static_cast<long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
-}
 
 // Closes the client that the self-update started; true when there was one, maximized.
 bool CloseStartedClient() {
