@@ -23,6 +23,7 @@
 #include "lib/LIB_InstallPaths.h"
 #include "lib/win/WinApp.h"
 #include "payload/GB_KORVANE_DAT.h"
+#include "bench/windows/BareInflate.h"
 #include "payload/GB_Payload.h"
 
 extern const unsigned char GB_KorvaneP2P_exe_Data[];
@@ -33,26 +34,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-void BareInflate(const unsigned char* stream, const TPayloadSizes& s, const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path);
-  z_stream z{};
-  z.next_in = const_cast<Bytef*>(stream);
-  z.avail_in = uInt(s.CLen);
-  inflateInit(&z);
-  static unsigned char out[65536];
-  int rc;
-  do {
-    z.next_out = out;
-    z.avail_out = sizeof out;
-    rc = inflate(&z, Z_NO_FLUSH);
-    DWORD done;
-    WriteFile(h, out, DWORD(sizeof out - z.avail_out), &done, nullptr);
-  } while (rc == Z_OK);
-  inflateEnd(&z);
-  CloseHandle(h);
-}
 
 // The completion panel's stand-in: notes when the engine has handed over (after the slide-out).
 Clock::time_point gHandedOver;

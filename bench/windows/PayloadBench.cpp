@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lib/win/WinApp.h"
+#include "bench/windows/BareInflate.h"
 #include "payload/GB_Payload.h"
 #include "payload/win/GB_KorvaneP2P_exe.h"
 #include "payload/win/GB_Uninstall_exe.h"
@@ -26,27 +27,6 @@ extern const unsigned char GB_korvane_toolbar_exe_Data[];
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-void BareInflate(const unsigned char* stream, const TPayloadSizes& s, const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path);
-  z_stream z{};
-  z.next_in = const_cast<Bytef*>(stream);
-  z.avail_in = uInt(s.CLen);
-  inflateInit(&z);
-  static unsigned char out[65536];
-  int rc;
-  do {
-    z.next_out = out;
-    z.avail_out = sizeof out;
-    rc = inflate(&z, Z_NO_FLUSH);
-    DWORD done;
-    WriteFile(h, out, DWORD(sizeof out - z.avail_out), &done, nullptr);
-  } while (rc == Z_OK);
-  inflateEnd(&z);
-  CloseHandle(h);
-  if (rc != Z_STREAM_END) throw std::runtime_error("bad stream");
-}
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
