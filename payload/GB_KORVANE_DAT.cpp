@@ -86,16 +86,16 @@ int32_t ConnectionSpeedValue(int connectionType) {
   return values[connectionType];
 }
 
-void WriteGnutellaHosts(TDataFile& f) {
+void WriteGnutellaHosts(TDataFile& f, double (*now)()) {
   TLibData1_ReadWrite& w = *GDataWriter;
   w.WriteMarker(f, KMarkerGnutella);
   for (const THostEntry& h : KGnutellaHosts) {
     w.WriteMarker(f, KMarkerGnutella);
     w.WriteNodeAddr(f, NodeAddr(h));
-    w.WriteFloat(f, NowDays() - 1);
-    w.WriteFloat(f, NowDays() - 1);
+    w.WriteFloat(f, now() - 1);
+    w.WriteFloat(f, now() - 1);
     w.WriteInteger(f, 0);
-    w.WriteFloat(f, NowDays() - 1);
+    w.WriteFloat(f, now() - 1);
     w.WriteFloat(f, 0);
     w.WriteFloat(f, 0);
     w.WriteFloat(f, 0);
@@ -107,13 +107,13 @@ void WriteGnutellaHosts(TDataFile& f) {
   w.WriteMarker(f, KMarkerEnd);
 }
 
-void WriteTolkHosts(TDataFile& f) {
+void WriteTolkHosts(TDataFile& f, double (*now)()) {
   TLibData1_ReadWrite& w = *GDataWriter;
   w.WriteMarker(f, KMarkerTolk);
   for (const THostEntry& h : KTolkHosts) {
     w.WriteMarker(f, KMarkerTolk);
     w.WriteNodeAddr(f, NodeAddr(h));
-    w.WriteFloat(f, NowDays() - 1);
+    w.WriteFloat(f, now() - 1);
   }
   w.WriteMarker(f, KMarkerEnd);
 }
@@ -184,7 +184,8 @@ void WriteDataFile(const std::string& FileName, const TDataFileProgress& progres
   WriteDataFile(CreateFileSink(FileName), progress);
 }
 
-void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& progress) {
+void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& progress,
+                   const TDataFileSources& sources) {
   // On a failed write the writer and the file are released on the way out; the bytes
   // already on disk stay.
   auto writer = std::make_unique<TLibData1_ReadWrite>();
@@ -204,9 +205,9 @@ void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& pro
   w.WriteText(f, "");
   w.WriteText(f, "");
   w.WriteInteger(f, 0);
-  w.WriteFloat(f, std::floor(NowDays()) + 25);
+  w.WriteFloat(f, std::floor(sources.Now()) + 25);
   w.WriteBoolean(f, true);
-  w.WriteGuid(f, CreateGuid());
+  w.WriteGuid(f, sources.NewGuid());
   w.WriteBoolean(f, false);
   w.WriteInteger(f, 0);
   w.WriteInteger(f, 0);
@@ -215,7 +216,7 @@ void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& pro
   w.WriteBoolean(f, true);
   w.WriteText(f, std::string(KMakerHostRoot) + KInstallerPath);
   w.WriteText(f, std::string(KMirrorHostRoot) + KInstallerPath);
-  w.WriteTruncated(f, NowDays() - 100);
+  w.WriteTruncated(f, sources.Now() - 100);
   w.WriteInteger(f, ConnectionSpeedValue(GConnectionType));
 
   Report(progress, 94);
@@ -235,12 +236,12 @@ void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& pro
 
   w.WriteMarker(f, KMarkerGroup22);
   w.WriteMarker(f, KMarkerGroup32);
-  WriteGnutellaHosts(f);
+  WriteGnutellaHosts(f, sources.Now);
   Report(progress, 96);
 
   w.WriteMarker(f, KMarkerEnd);
   w.WriteMarker(f, KMarkerGroup27);
-  WriteTolkHosts(f);
+  WriteTolkHosts(f, sources.Now);
   Report(progress, 98);
 
   w.WriteMarker(f, KMarkerEnd);

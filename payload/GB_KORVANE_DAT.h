@@ -47,8 +47,9 @@ int32_t ConnectionSpeedValue(int connectionType);
 // The writer of the file being written; set by WriteDataFile before the list writers run.
 extern TLibData1_ReadWrite* GDataWriter;
 
-void WriteGnutellaHosts(TDataFile& f);
-void WriteTolkHosts(TDataFile& f);
+// The host lists date their entries by now(), read anew for every date.
+void WriteGnutellaHosts(TDataFile& f, double (*now)());
+void WriteTolkHosts(TDataFile& f, double (*now)());
 void WriteSettings(TDataFile& f);
 void WriteHashList(TDataFile& f);
 
@@ -59,9 +60,17 @@ struct TDataFileProgress {
   std::function<void()> ProcessMessages;
 };
 
+// Where the varying content of a file comes from. The installer uses the system's clock and
+// GUID generator; tests fix them to get a repeatable file.
+struct TDataFileSources {
+  double (*Now)() = NowDays;
+  TGuid (*NewGuid)() = CreateGuid;
+};
+
 // Writes one complete data file from the shared state (GDataDir, GDownloadDir, GInstallerTag,
 // GConnectionType); drops one trailing "\" from GDownloadDir on the way. Failures raise
 // EInOutError; the partly written file stays.
 void WriteDataFile(const std::string& FileName, const TDataFileProgress& progress = {});
 // The same into an already created file.
-void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& progress = {});
+void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& progress = {},
+                   const TDataFileSources& sources = {});

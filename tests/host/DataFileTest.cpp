@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <zlib.h>
+
 #include "app/Appl_Globals.h"
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_Random.h"
@@ -145,6 +147,44 @@ TEST_F(DataFile, ReadsBackAsWritten) {
   for (size_t i = 0; i < 1195; ++i) {
     EXPECT_EQ(c.Hashes[i].Digest, KHashList[i].Digest);
     EXPECT_EQ(c.Hashes[i].Size, KHashList[i].Size);
+  }
+}
+
+// A clock that moves on by about 15 ms at every reading, so the dates in a file differ.
+double GFixedClock = 0;
+double FixedClock() { return GFixedClock += 0.00000017; }
+TGuid FixedGuid() { return TGuid{0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 0xA5, 0x6B, 7, 0xF8}}; }
+
+TEST_F(DataFile, WholeFileWithFixedClockGuidAndRandomIsPinned) {
+  // The client reads these bytes: every byte of a whole file is pinned by the CRC-32 taken from
+  // a writer the client was known to read, so no rework of the writer may change a single one.
+  struct Case {
+    const char* dataDir;
+    const char* downloadDir;
+    int connection;
+    size_t size;
+    uint32_t crc;
+  } cases[] = {
+      {"C:\\Users\\Ann\\AppData\\Local\\Korvane P2P\\", "D:\\Shared\\", 2, 238398, 0x999A86C3},
+      {"C:\\x\\", "", 8, 238334, 0x07748B58},
+      {"C:\\Users\\Bob\\AppData\\Local\\Korvane P2P\\", "C:\\Users\\Bob\\Downloads\\Korvane", -3, 238443, 0x92574EC1},
+  };
+  for (const auto& c : cases) {
+    GDataDir = c.dataDir;
+    GDownloadDir = c.downloadDir;
+    GConnectionType = c.connection;
+    ResetRandom();
+    GFixedClock = 46365.2692366551;
+    std::string out;
+    WriteDataFile(std::make_unique<TMemorySink>(out), {}, {FixedClock, FixedGuid});
+    EXPECT_EQ(out.size(), c.size) << c.dataDir;
+    EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef*>(out.data()), static_cast<uInt>(out.size())), c.crc)
+        << c.dataDir;
+    // The fixed sources are the ones used.
+    const TDataFileContent content = ReadDataFile(out);
+    EXPECT_EQ(content.Header.Guid, "{12345678-9ABC-DEF0-0102-0304A56B07F8}");
+    EXPECT_EQ(content.Header.H11, 46365 + 25);
+    EXPECT_NEAR(content.GnutellaHosts.at(0).Field2, 46365.2692366551 + 3 * 0.00000017 - 1, 1e-9);  // third reading
   }
 }
 
