@@ -3,12 +3,11 @@
 #include <string>
 
 #include "app/Form_Main.h"
-#include "lib/win/Pictures.h"
 
 namespace {
 // The tick box comes first in the tab order, the text second.
 constexpr TControlDecl<TPnlDisclaimer> kControls[] = {
-    {TKind::Picture, &TPnlDisclaimer::Image1, 8, 8, 49, 57},
+    {TKind::Picture, &TPnlDisclaimer::Image1, 8, 8, 49, 57, "EMBLEM"},
     {TKind::Label, &TPnlDisclaimer::Label1, 72, 8, 0, 0, "Korvane P2P License agreement", {.Height = -21}},
     {TKind::CheckBox, &TPnlDisclaimer::CheckBox1, 72, 340, 601, 25,
      "&I have read the statement above and I fully agree with this statement.", {.Height = -21}},
@@ -78,7 +77,6 @@ static_assert(std::size(kLines) == 47);
 
 TPnlDisclaimer::TPnlDisclaimer() : TFramePanel("PnlDisclaimer", "License agreement and disclaimer") {
   Build(*this, std::span(kControls));
-  picture_ = SetPicture(Image1, "EMBLEM");
 }
 
 void TPnlDisclaimer::InitButtons(tKvButtonBar& bar) {

@@ -16,5 +16,4 @@ class TPnlDisclaimer : public TFramePanel {
   HWND Image1 = nullptr, Label1 = nullptr, CheckBox1 = nullptr, MemoDisclaimer = nullptr;
 
  private:
-  TBitmapHandle picture_;
 };

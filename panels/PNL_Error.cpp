@@ -9,7 +9,6 @@
 #include "lib/LIB_Text.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/LIB_GetMemStreamFromTheWeb.h"
-#include "lib/win/Pictures.h"
 
 TPnlError* GPnlError = nullptr;
 std::string GReportURL(KPackedURL<KV_REPORT_URL>.data(), KPackedURL<KV_REPORT_URL>.size());
@@ -19,7 +18,7 @@ constexpr COLORREF clRed = Rgb(255, 0, 0);
 constexpr COLORREF clBlue = Rgb(0, 0, 255);
 
 constexpr TControlDecl<TPnlError> kControls[] = {
-    {TKind::Picture, &TPnlError::Image1, 16, 8, 121, 122},
+    {TKind::Picture, &TPnlError::Image1, 16, 8, 121, 122, "ERRORPIC"},
     {TKind::Panel, &TPnlError::Panel1, 132, 8, 559, 119, "", {}, clNone, Rgb(255, 255, 255)},
     {TKind::Label, &TPnlError::Label1, 8, 8, 0, 0, "Install could not continue - An error occured", {.Height = -19},
      clRed, clNone, 0, &TPnlError::Panel1},
@@ -55,7 +54,6 @@ void MailSupport() {
 
 TPnlError::TPnlError() : TFramePanel("PnlError", "Error") {
   Build(*this, std::span(kControls));
-  picture_ = SetPicture(Image1, "ERRORPIC");
   GPnlError = this;
 }
 

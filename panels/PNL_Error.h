@@ -24,7 +24,6 @@ class TPnlError : public TFramePanel {
   HWND Label3 = nullptr, StaticText5 = nullptr, StaticText7 = nullptr, Label4 = nullptr, Label5 = nullptr;
 
  private:
-  TBitmapHandle picture_;
 };
 
 // The error panel, for the main window's exception handler.

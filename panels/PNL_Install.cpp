@@ -2,7 +2,6 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
-#include "lib/win/Pictures.h"
 #include "panels/PNL_Error.h"
 
 namespace {
@@ -12,7 +11,7 @@ void SetChecked(HWND button, bool on) { SendMessageA(button, BM_SETCHECK, on ? B
 // The white panel and what it holds come first; then the choice, in tab order.
 constexpr TControlDecl<TPnlInstall> kControls[] = {
     {TKind::Panel, &TPnlInstall::Panel44, 8, 8, 345, 281, "", {}, clNone, clWhite},
-    {TKind::Picture, &TPnlInstall::Image4, 8, 8, 225, 193, "", {}, clNone, clNone, 0, &TPnlInstall::Panel44},
+    {TKind::Picture, &TPnlInstall::Image4, 8, 8, 225, 193, "INSTALL", {}, clNone, clNone, 0, &TPnlInstall::Panel44},
     {TKind::Label, &TPnlInstall::Label2, 8, 208, 0, 0,
      "We did a lot to make sure installation of Korvane P2P will work smoothly.", {}, clNone, clNone, 0,
      &TPnlInstall::Panel44},
@@ -38,7 +37,6 @@ constexpr TControlDecl<TPnlInstall> kControls[] = {
 
 TPnlInstall::TPnlInstall() : TFramePanel("PnlInstall", "Install or upgrade?") {
   Build(*this, std::span(kControls));
-  picture_ = SetPicture(Image4, "INSTALL");
   SetChecked(RadioButton1, true);
   SetChecked(CheckBox1, true);
 }

@@ -21,5 +21,4 @@ class TPnlInstall : public TFramePanel {
   HWND Label3 = nullptr, StaticText1 = nullptr;
 
  private:
-  TBitmapHandle picture_;
 };

@@ -2,7 +2,6 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
-#include "lib/win/Pictures.h"
 
 namespace {
 using P = TPNLInstallChooseConnection;
@@ -15,7 +14,7 @@ constexpr const char* kCaptions[P::ItemCount] = {
 constexpr int kGroupLeft = 200, kGroupTop = 130, kItemTop = kGroupTop + 16, kItemHeight = 14;
 
 constexpr TControlDecl<P> kControls[] = {
-    {TKind::Picture, &P::Image1, 16, 16, 177, 281},
+    {TKind::Picture, &P::Image1, 16, 16, 177, 281, "INSTALL"},
     {TKind::StaticText, &P::StaticText1, 200, 16, 216, 105},
     {TKind::GroupBox, &P::rgConnection, kGroupLeft, kGroupTop, 185, 145, "Internet-connection"},
 };
@@ -31,7 +30,6 @@ TPNLInstallChooseConnection::TPNLInstallChooseConnection()
                                Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(Items[i], WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), FALSE);
   }
-  picture_ = SetPicture(Image1, "INSTALL");
 }
 
 void TPNLInstallChooseConnection::InitButtons(tKvButtonBar& bar) {

@@ -23,5 +23,4 @@ class TPNLInstallChooseConnection : public TFramePanel {
   std::array<HWND, ItemCount> Items{};
 
  private:
-  TBitmapHandle picture_;
 };

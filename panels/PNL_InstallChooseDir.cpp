@@ -6,7 +6,6 @@
 #include "app/Form_Main.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
-#include "lib/win/Pictures.h"
 
 namespace {
 // Typed into the edit box, it shows the installer's build tag instead.
@@ -15,7 +14,7 @@ constexpr char kHiddenCode[] = "%~~+71-45QQz";
 constexpr TControlDecl<TPnlInstallChooseDir> kControls[] = {
     {TKind::Edit, &TPnlInstallChooseDir::Edit1, 286, 7, 393, 21, "", {}, clNone, clNone, 0, nullptr, nullptr,
      nullptr, &TPnlInstallChooseDir::Edit1Exit},
-    {TKind::Picture, &TPnlInstallChooseDir::Image5, 8, 8, 105, 105},
+    {TKind::Picture, &TPnlInstallChooseDir::Image5, 8, 8, 105, 105, "EMBLEM"},
     {TKind::StaticText, &TPnlInstallChooseDir::StaticText1, 8, 128, 233, 209},
 };
 }  // namespace
@@ -24,7 +23,6 @@ TPnlInstallChooseDir::TPnlInstallChooseDir()
     : TFolderChoicePanel("PnlInstallChooseDir", "Choose installation folder", "Choose installation folder") {
   Build(*this, std::span(kControls));
   HookEdit();
-  picture_ = SetPicture(Image5, "EMBLEM");
 }
 
 void TPnlInstallChooseDir::InitButtons(tKvButtonBar& bar) {

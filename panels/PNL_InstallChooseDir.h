@@ -19,5 +19,4 @@ class TPnlInstallChooseDir : public TFolderChoicePanel {
   HWND Image5 = nullptr, StaticText1 = nullptr;
 
  private:
-  TBitmapHandle picture_;
 };

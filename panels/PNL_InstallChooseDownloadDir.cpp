@@ -4,11 +4,10 @@
 #include "app/Form_Main.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
-#include "lib/win/Pictures.h"
 
 namespace {
 constexpr TControlDecl<TPNLInstallChooseDownloadDir> kControls[] = {
-    {TKind::Picture, &TPNLInstallChooseDownloadDir::Image5, 8, 8, 105, 105},
+    {TKind::Picture, &TPNLInstallChooseDownloadDir::Image5, 8, 8, 105, 105, "EMBLEM"},
     {TKind::StaticText, &TPNLInstallChooseDownloadDir::StaticText1, 8, 128, 233, 209},
     {TKind::Edit, &TPNLInstallChooseDownloadDir::Edit1, 286, 7, 393, 21, "", {}, clNone, clNone, 0, nullptr,
      nullptr, nullptr, &TPNLInstallChooseDownloadDir::Edit1Exit},
@@ -19,7 +18,6 @@ TPNLInstallChooseDownloadDir::TPNLInstallChooseDownloadDir()
     : TFolderChoicePanel("PNLInstallChooseDownloadDir", "Choose download folder", "Choose download folder") {
   Build(*this, std::span(kControls));
   HookEdit();
-  picture_ = SetPicture(Image5, "EMBLEM");
 }
 
 void TPNLInstallChooseDownloadDir::InitButtons(tKvButtonBar& bar) {

@@ -2,14 +2,13 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
-#include "lib/win/Pictures.h"
 
 namespace {
 using P = TPNLInstallGo;
 
 // The three summary lines change with the answers: wide enough for a long folder.
 constexpr TControlDecl<P> kControls[] = {
-    {TKind::Picture, &P::Image7, 8, 8, 193, 164},
+    {TKind::Picture, &P::Image7, 8, 8, 193, 164, "INSTALL"},
     {TKind::Label, &P::Label1, 208, 16, 0, 0, "All questions are answered."},
     {TKind::Label, &P::Label2, 208, 32, 0, 0, "Click the button \"Install Now\" and the installation will begin."},
     {TKind::Label, &P::Label6, 228, 55, 480, 13},
@@ -20,7 +19,6 @@ constexpr TControlDecl<P> kControls[] = {
 
 TPNLInstallGo::TPNLInstallGo() : TFramePanel("PNLInstallGo", "Ready to install") {
   Build(*this, std::span(kControls));
-  picture_ = SetPicture(Image7, "INSTALL");
 }
 
 void TPNLInstallGo::InitButtons(tKvButtonBar& bar) {

@@ -16,5 +16,4 @@ class TPNLInstallGo : public TFramePanel {
   HWND Image7 = nullptr, Label1 = nullptr, Label2 = nullptr, Label6 = nullptr, Label7 = nullptr, Label9 = nullptr;
 
  private:
-  TBitmapHandle picture_;
 };

@@ -3,7 +3,6 @@
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
 #include "lib/LIB_InstallPaths.h"
-#include "lib/win/Pictures.h"
 
 namespace {
 using P = TPNLInstallReady;
@@ -12,7 +11,7 @@ constexpr TControlDecl<P> kControls[] = {
     {TKind::Label, &P::Label9, 16, 24, 325, 13, "The installation of Korvane P2P is completed successfully.",
      {.Bold = true}},
     {TKind::Panel, &P::Panel45, -1, 56, 466, 257},
-    {TKind::Picture, &P::Image1, 16, 0, 209, 209, "", {}, clNone, clNone, 0, &P::Panel45},
+    {TKind::Picture, &P::Image1, 16, 0, 209, 209, "EMBLEM", {}, clNone, clNone, 0, &P::Panel45},
     {TKind::Label, &P::Label11, 216, 225, 0, 0, "Enjoy your Korvane P2P!", {.Height = -19, .Italic = true},
      Rgb(255, 255, 255), clNone, 0, &P::Panel45},
 };
@@ -20,7 +19,6 @@ constexpr TControlDecl<P> kControls[] = {
 
 TPNLInstallReady::TPNLInstallReady() : TFramePanel("PNLInstallReady", "Installation of Korvane P2P ready") {
   Build(*this, std::span(kControls));
-  picture_ = SetPicture(Image1, "EMBLEM");
 }
 
 void TPNLInstallReady::InitButtons(tKvButtonBar& bar) {

@@ -14,5 +14,4 @@ class TPNLInstallReady : public TFramePanel {
   HWND Label9 = nullptr, Panel45 = nullptr, Image1 = nullptr, Label11 = nullptr;
 
  private:
-  TBitmapHandle picture_;
 };

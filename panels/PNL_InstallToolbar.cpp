@@ -4,7 +4,6 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
-#include "lib/win/Pictures.h"
 
 namespace {
 using P = TPNLInstallToolbar;
@@ -16,8 +15,8 @@ constexpr TControlDecl<P> kControls[] = {
     {TKind::StaticText, &P::StaticText1, 8, 8, 668, 17,
      "The Korvane toolbar allows you to search the web, connect to the Korvane community, get weather info, play "
      "games and much much more."},
-    {TKind::Picture, &P::Image2, 7, 28, 675, 56},
-    {TKind::Picture, &P::Image1, 8, 84, 674, 24},
+    {TKind::Picture, &P::Image2, 7, 28, 675, 56, "TOOLBARPIC"},
+    {TKind::Picture, &P::Image1, 8, 84, 674, 24, "TOOLBARSTRIP"},
     {TKind::Label, &P::Label2, 36, 140, 0, 0, "(Recommended)"},
     {TKind::Label, &P::Label3, 16, 164, 0, 0,
      "If you select to install the Korvane toolbar by clicking next, you agree to abide the "},
@@ -36,8 +35,6 @@ TPNLInstallToolbar::TPNLInstallToolbar()
     : TFramePanel("PNLInstallToolbar", "Intergrate the Korvane Toolbar in your browser") {
   Build(*this, std::span(kControls));
   SendMessageA(CheckBox1, BM_SETCHECK, BST_CHECKED, 0);
-  picture2_ = SetPicture(Image2, "TOOLBARPIC");
-  picture1_ = SetPicture(Image1, "TOOLBARSTRIP");
   // The link continues the sentence of Label3 wherever this screen's font ends it.
   RECT r3, r4;
   GetWindowRect(Label3, &r3);

@@ -20,7 +20,6 @@ class TPNLInstallToolbar : public TFramePanel {
   HWND Label3 = nullptr, Label4 = nullptr, Label5 = nullptr, Label1 = nullptr;
 
  private:
-  TBitmapHandle picture2_, picture1_;
 };
 
 // The toolbar provider's licence agreement.

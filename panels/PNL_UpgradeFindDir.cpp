@@ -4,13 +4,12 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
-#include "lib/win/Pictures.h"
 
 namespace {
 using P = TPnlUpgradeFindDir;
 
 constexpr TControlDecl<P> kControls[] = {
-    {TKind::Picture, &P::Image9, 16, 16, 160, 202},
+    {TKind::Picture, &P::Image9, 16, 16, 160, 202, "INSTALL"},
     {TKind::Label, &P::Label12, 200, 40, 140, 13, "0% complete", {}, Rgb(255, 255, 255)},
     {TKind::ProgressBar, &P::ProgressBar1, 200, 60, 457, 20},
     {TKind::StaticText, &P::StaticText4, 200, 100, 457, 60, "Explanation"},
@@ -25,7 +24,6 @@ constexpr char kNothingFound[] =
 
 TPnlUpgradeFindDir::TPnlUpgradeFindDir() : TFramePanel("PnlUpgradeFindDir", "Searching Korvane P2P") {
   Build(*this, std::span(kControls));
-  picture_ = SetPicture(Image9, "INSTALL");
 }
 
 bool TPnlUpgradeFindDir::ShowSearchProgress(uint8_t Percent) {

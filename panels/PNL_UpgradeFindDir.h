@@ -23,5 +23,4 @@ class TPnlUpgradeFindDir : public TFramePanel {
 
  private:
   TWin32FindPlatform win32_;
-  TBitmapHandle picture_;
 };

@@ -3,7 +3,6 @@
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
 #include "lib/LIB_InstallPaths.h"
-#include "lib/win/Pictures.h"
 
 namespace {
 using P = TPNLUpgradeReady;
@@ -11,7 +10,7 @@ using P = TPNLUpgradeReady;
 // The sky-blue band lies over the picture's upper part, so it comes after the picture.
 constexpr TControlDecl<P> kControls[] = {
     {TKind::Label, &P::Label9, 16, 24, 0, 0, "The upgrade of Korvane is completed succesfully.", {.Bold = true}},
-    {TKind::Picture, &P::Image8, 16, 56, 383, 302},
+    {TKind::Picture, &P::Image8, 16, 56, 383, 302, "EMBLEM"},
     {TKind::Panel, &P::Panel45, 16, 56, 383, 120, "", {}, clNone, clPanelSky},
     {TKind::Label, &P::Label11, 200, 90, 0, 0, "Enjoy your Korvane!", {.Height = -19, .Italic = true},
      Rgb(255, 255, 255), clNone, 0, &P::Panel45},
@@ -20,7 +19,6 @@ constexpr TControlDecl<P> kControls[] = {
 
 TPNLUpgradeReady::TPNLUpgradeReady() : TFramePanel("PNLUpgradeReady", "Upgrade of Korvane P2P ready") {
   Build(*this, std::span(kControls));
-  picture_ = SetPicture(Image8, "EMBLEM");
 }
 
 void TPNLUpgradeReady::InitButtons(tKvButtonBar& bar) {

@@ -14,5 +14,4 @@ class TPNLUpgradeReady : public TFramePanel {
   HWND Label9 = nullptr, Image8 = nullptr, Panel45 = nullptr, Label11 = nullptr;
 
  private:
-  TBitmapHandle picture_;
 };

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "lib/win/Pictures.h"
 #include "lib/win/WinHandles.h"
 
 HBRUSH GetBrush(COLORREF colour) {
@@ -48,6 +49,48 @@ class TContainer : public TWindow {
   COLORREF colour_;
 };
 
+// Shows a picture resource fitted to its size. Decoding waits for the first paint: most panels
+// stay hidden for the whole run, and decoding them all would delay the wizard's first frame.
+class TPictureBox : public TWindow {
+ public:
+  TPictureBox(HWND parent, int x, int y, int w, int h, const char* resource) : resource_(resource) {
+    CreateHandle("KvPicture", 0, WS_CHILD | WS_VISIBLE, x, y, w, h, parent);
+  }
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_ERASEBKGND) return 1;
+    if (msg != WM_PAINT) return Default(msg, wp, lp);
+    RECT r;
+    GetClientRect(Handle(), &r);
+    if (!decoded_) {
+      decoded_ = true;
+      bitmap_ = LoadPicture(resource_, r.right, r.bottom);
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    if (bitmap_) {
+      HDC mem = CreateCompatibleDC(dc);
+      {
+        TSelectGuard sel(mem, bitmap_.get());
+        BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
+      }
+      DeleteDC(mem);
+    } else {
+      FillRect(dc, &r, reinterpret_cast<HBRUSH>(
+                           SendMessageA(GetParent(Handle()), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                        reinterpret_cast<LPARAM>(Handle()))));
+    }
+    EndPaint(Handle(), &ps);
+    return 0;
+  }
+
+ private:
+  const char* resource_;
+  bool decoded_ = false;
+  TBitmapHandle bitmap_;
+};
+
 struct TClassInfo {
   const char* Class;
   DWORD Style;
@@ -67,8 +110,8 @@ TClassInfo ClassOf(TKind kind) {
       return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_BORDER, 0};
     case TKind::ComboList: return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
     case TKind::ProgressBar: return {PROGRESS_CLASSA, PBS_SMOOTH, 0};
-    case TKind::Picture: return {"STATIC", SS_BITMAP | SS_REALSIZECONTROL, 0};
-    case TKind::Panel: return {nullptr, 0, 0};
+    case TKind::Panel:
+    case TKind::Picture: return {nullptr, 0, 0};
   }
   return {"STATIC", 0, 0};
 }
@@ -82,7 +125,11 @@ HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, c
     auto c = std::make_unique<TContainer>(parent, Scale(x), Scale(y), Scale(w), Scale(h),
                                           info.Back == clNone ? Color : info.Back, style);
     hwnd = c->Handle();
-    containers_.push_back(std::move(c));
+    owned_.push_back(std::move(c));
+  } else if (kind == TKind::Picture) {
+    auto p = std::make_unique<TPictureBox>(parent, Scale(x), Scale(y), Scale(w), Scale(h), text);
+    hwnd = p->Handle();
+    owned_.push_back(std::move(p));
   } else {
     const TClassInfo ci = ClassOf(kind);
     if (w == 0 && (kind == TKind::Label || kind == TKind::StaticText)) {

@@ -20,7 +20,7 @@ HBRUSH GetBrush(COLORREF colour);
 LRESULT EraseWith(HWND window, WPARAM dc, COLORREF colour);
 
 // Place and size are design pixels at 96 DPI; a label or static text without a width sizes itself
-// to its text.
+// to its text. A picture's text names its picture resource.
 template <class P>
 struct TControlDecl {
   TKind Kind;
@@ -68,5 +68,5 @@ class TControlHost : public TWindow {
               DWORD style, TInfo info);
   COLORREF BackOf(HWND control) const;
   std::map<HWND, TInfo> controls_;
-  std::vector<std::unique_ptr<TWindow>> containers_;
+  std::vector<std::unique_ptr<TWindow>> owned_;  // panels and pictures
 };

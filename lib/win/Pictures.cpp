@@ -46,11 +46,3 @@ TBitmapHandle LoadPicture(const char* name, int width, int height) {
   DeleteDC(dc);
   return bitmap;
 }
-
-TBitmapHandle SetPicture(HWND control, const char* name) {
-  RECT r;
-  GetClientRect(control, &r);
-  TBitmapHandle bitmap = LoadPicture(name, r.right - r.left, r.bottom - r.top);
-  SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get()));
-  return bitmap;
-}

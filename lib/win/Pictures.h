@@ -7,7 +7,3 @@
 // Picture resource `name` scaled to width x height device pixels; empty when the resource is
 // missing or cannot be decoded.
 TBitmapHandle LoadPicture(const char* name, int width, int height);
-
-// Shows picture resource `name` in a Picture control, fitted to the control's size. The caller
-// keeps the returned bitmap alive as long as the control.
-[[nodiscard]] TBitmapHandle SetPicture(HWND control, const char* name);
