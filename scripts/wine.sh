@@ -28,6 +28,10 @@ start() {
     wineserver -w
     touch "$state/prefix/.ready"
   fi
+  # Wine's own fonts (MS Sans Serif, Tahoma ...) are not put into a new prefix here; without them
+  # every dialog font falls back to a much wider one and fixed-size captions are cut.
+  fonts="$state/prefix/drive_c/windows/Fonts"
+  if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/sserife.fon" ]; then cp -n /usr/share/wine/fonts/* "$fonts/"; fi
   # wineboot links the profile's folders (Desktop ...) to $HOME: make them real folders, so that
   # nothing a program writes there (a desktop shortcut) lands outside the build tree.
   for d in "$state"/prefix/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do

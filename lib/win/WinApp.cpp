@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <string_view>
 #include <tuple>
 
 #include "lib/win/WinHandles.h"
@@ -43,9 +44,12 @@ HFONT GetFont(const TFontSpec& font) {
   Key key{font.Face, font.Height, font.Bold, font.Italic, font.Underline};
   auto it = fonts.find(key);
   if (it == fonts.end()) {
+    // MS Sans Serif is a bitmap font drawn for 96 DPI; scaled up it turns blocky and uneven.
+    // Tahoma is its outline successor with nearly the same metrics.
+    const bool scaled = Scale(96) != 96 && std::string_view(font.Face) == "MS Sans Serif";
     HFONT f = CreateFontA(Scale(font.Height), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic,
                           font.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.Face);
+                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, scaled ? "Tahoma" : font.Face);
     it = fonts.emplace(key, TFontHandle(f)).first;
   }
   return it->second.get();
