@@ -9,6 +9,7 @@
 #include "panels/PNL_InstallGo.h"
 #include "panels/PNL_InstallToolbar.h"
 #include "lib/LIB_Text.h"
+#include "tests/windows/DriveKinds.h"
 #include "tests/windows/WizardTestUtil.h"
 
 namespace {
@@ -142,11 +143,30 @@ TEST_F(ChooseDir, EnterAndLeavingSelectTheTypedFolderOrItsParentAndKeepTheText) 
   EXPECT_EQ(Text(p.Edit1), "Q:\\none\\at\\all");
 }
 
+// Under ctest the prefix holds a drive of every kind (DriveKinds.h); by hand only Wine's own.
 TEST_F(ChooseDir, TreeListsFixedDrivesOnly) {
+  if (DriveKindsSetUp())
+    for (const TTestDriveKind& d : KDriveKinds) ASSERT_EQ(GetDriveTypeA(d.Root().c_str()), d.Kind) << d.Name;
   TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
-  const auto drives = p.FolderTree->ChildPaths("");
+  std::vector<std::string> fixed, drives;
+  for (char letter = 'a'; letter <= 'z'; ++letter)
+    if (const std::string root = {letter, ':', '\\'}; GetDriveTypeA(root.c_str()) == DRIVE_FIXED) fixed.push_back(root);
+  for (const std::string& d : p.FolderTree->ChildPaths("")) drives.push_back(LowerCase(d));
   ASSERT_FALSE(drives.empty());
-  for (const std::string& d : drives) EXPECT_EQ(GetDriveTypeA(d.c_str()), UINT(DRIVE_FIXED)) << d;
+  EXPECT_EQ(drives, fixed);
+  // A folder on a drive of another kind cannot be reached by typing it either.
+  if (DriveKindsSetUp()) {
+    for (const TTestDriveKind& d : KDriveKinds) {
+      const std::string folder = d.Root() + "kvtest tree";
+      CreateDirectoryA(folder.c_str(), nullptr);
+      Type(p.Edit1, "C:\\windows");
+      p.Edit1Exit();
+      Type(p.Edit1, folder);
+      p.Edit1Exit();
+      EXPECT_EQ(LowerCase(p.FolderTree->Path()), LowerCase(d.Kind == DRIVE_FIXED ? folder : "C:\\windows")) << d.Name;
+      RemoveDirectoryA(folder.c_str());
+    }
+  }
   bool canAdd = true;
   for (const char* refused : {"A:\\", "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", ""}) {
     TFolderChoicePanel::FolderTreeAddFolder(refused, true, canAdd);

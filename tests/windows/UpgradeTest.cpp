@@ -7,9 +7,11 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
+#include "tests/windows/DriveKinds.h"
 #include "tests/windows/TestFiles.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/WinHandles.h"
@@ -163,6 +165,32 @@ TEST_F(Search, NoFindShowsTheMessageAndGoesBack) {
             "than\rthe one in this installation. An upgrade is\rnot possible.");
   EXPECT_TRUE(GFoundInstallations.empty());
   EXPECT_EQ(ActiveName(), "PnlInstall");
+}
+
+// The real drives of the prefix, one of every kind: each class of drives takes only its own.
+// (The class with network drives would walk Z:, the whole Unix root, so it is left out.)
+TEST(SearchDriveKinds, FixedDrivesOnlyAndWithRemovableAndRamDisks) {
+  if (!DriveKindsSetUp()) GTEST_SKIP() << "no drives of every kind set up";
+  for (const TTestDriveKind& d : KDriveKinds) {
+    ASSERT_EQ(GetDriveTypeA(d.Root().c_str()), d.Kind) << d.Name;
+    CreateDirectoryA((d.Root() + "kvtest search").c_str(), nullptr);
+    WriteText(d.Root() + "kvtest search\\korvane.exe", "x");
+  }
+  const struct {
+    uint8_t driveKind;
+    std::vector<UINT> searched;
+  } cases[] = {{1, {DRIVE_FIXED}}, {2, {DRIVE_FIXED, DRIVE_REMOVABLE, DRIVE_RAMDISK}}};
+  TWin32FindPlatform platform;
+  for (const auto& c : cases) {
+    std::vector<std::string> expected;
+    for (const TTestDriveKind& d : KDriveKinds)
+      if (std::ranges::count(c.searched, d.Kind)) expected.push_back(d.Root() + "kvtest search\\korvane.exe");
+    std::ranges::sort(expected);
+    // Only this test's copies count: C: may hold others.
+    auto mine = [](const std::string& path) { return path.find("\\kvtest search\\") != std::string::npos; };
+    EXPECT_EQ(FindFiles("korvane.exe", c.driveKind, "", {}, mine, 0, platform), expected) << int(c.driveKind);
+  }
+  for (const TTestDriveKind& d : KDriveKinds) RemoveTree(d.Root() + "kvtest search");
 }
 
 // ---- choice ----
