@@ -26,6 +26,11 @@ add_library(kvapp STATIC ${KV_APP_SOURCES} ${KV_PAYLOAD_SOURCES})
 set(KV_REPORT_URL "http://www.korvane-p2p.example/report.php?" CACHE STRING "Base address of the error report")
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_Error.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS "KV_REPORT_URL=\"${KV_REPORT_URL}\"")
+# The test build's exe lets end-to-end runs shorten the upgrade's waits; the release build's does not.
+option(KV_TEST_SEAMS "Build the installer with the doors that end-to-end tests use" OFF)
+if(KV_TEST_SEAMS)
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_UpgradeUpgrading.cpp APPEND PROPERTY COMPILE_DEFINITIONS KV_TEST_SEAMS)
+endif()
 target_include_directories(kvapp PUBLIC /usr/include/stb)
 target_link_libraries(kvapp PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32 wininet msimg32)
 # The core calls into its platform side (files, clock, GUID) in lib/win, which calls back into

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "app/Appl_Globals.h"
@@ -62,6 +63,15 @@ void WriteReplacing(const std::string& FileName, const std::function<void(const 
     throw std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(error));
   }
 }
+
+#ifdef KV_TEST_SEAMS
+int TPNLUpgradeUpgrading::WaitStepMs = [] {
+  const char* ms = std::getenv("KV_UPGRADE_WAIT_STEP_MS");
+  return ms ? std::atoi(ms) : 1000;
+}();
+#else
+int TPNLUpgradeUpgrading::WaitStepMs = 1000;
+#endif
 
 TPNLUpgradeUpgrading::TPNLUpgradeUpgrading() : TFramePanel("PNLUpgradeUpgrading", "Upgrading Korvane P2P") {
   Build(*this, std::span(kControls));

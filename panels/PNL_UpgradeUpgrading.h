@@ -26,9 +26,10 @@ class TPNLUpgradeUpgrading : public TFramePanel {
 
   HWND Label1 = nullptr, Label12 = nullptr, ProgressBar1 = nullptr;
 
-  // Length of one step of the waits (the self-update's three, the retries' fifteen). Only
-  // tests shorten it; nothing in the program changes it.
-  static inline int WaitStepMs = 1000;
+  // Length of one step of the waits (the self-update's three, the retries' fifteen), 1000.
+  // Only tests shorten it: in-process ones directly; end-to-end runs of the test build's exe
+  // through KV_UPGRADE_WAIT_STEP_MS, a door that the release build does not have.
+  static int WaitStepMs;
   // Ends the process after a self-update; tests keep their process.
   static inline std::function<void(int)> EndProcess = [](int code) { ExitProcess(static_cast<UINT>(code)); };
 };

@@ -1,20 +1,25 @@
-// End-to-end run of the real installer's silent self-update: the command line with a folder,
-// the client held open for a while by another process, the old files around it untouched.
+// End-to-end runs of the real installer's upgrade: the silent self-update from the command
+// line, and the upgrade road through the wizard on drives of every kind, with the client held
+// open by this process for a while or for good, and the folder gone before the upgrade.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "tests/windows/DriveKinds.h"
 #include "tests/windows/TestFiles.h"
+#include "tests/windows/e2e/Wizard.h"
+#include "lib/LIB_InstallPaths.h"
+#include "panels/PNL_UpgradeUpgrading.h"
 #include "payload/GB_Payload.h"
 
 namespace {
 
-std::string gInstaller;
 const std::string kDir = "C:\\kvtest e2e upgrade\\Korvane P2P\\";
 
 
@@ -68,6 +73,184 @@ TEST(SelfUpdate, ClientHeldOpenForAWhileIsReplacedAndStartedAndTheRestIsUntouche
   RemoveDirectoryA("C:\\kvtest e2e upgrade");
 }
 
+// ---- the upgrade road through the wizard ----------------------------------------------
+
+std::string Retry(int attempt) {
+  return "Korvane P2P is still running or in use by another program. Upgrade will retry in a few seconds. "
+         "(Attempt " + std::to_string(attempt) + ")";
+}
+
+// One installation on the fixed drive H:, two levels deep, and a copy of the client on every
+// drive of another kind, which the search must pass by.
+class UpgradeRoad : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!DriveKindsSetUp()) GTEST_SKIP() << "no drives of every kind set up";
+    for (const TTestDriveKind& d : KDriveKinds) ASSERT_EQ(GetDriveTypeA(d.Root().c_str()), d.Kind) << d.Name;
+    Clean();
+    for (const TTestDriveKind& d : KDriveKinds) {
+      if (d.Kind == DRIVE_FIXED) continue;
+      const std::string other = d.Root() + "kvtest e2e\\Korvane P2P";
+      SHCreateDirectoryExA(nullptr, other.c_str(), nullptr);
+      WriteText(other + "\\Korvane.Exe", "a copy on a drive that is not searched");
+    }
+  }
+  void TearDown() override {
+    SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", nullptr);
+    if (DriveKindsSetUp()) Clean();
+  }
+  void Clean() {
+    for (const TTestDriveKind& d : KDriveKinds) RemoveTree(d.Root() + "kvtest e2e");
+    RemoveTree(ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P");
+    RemoveTree(group);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
+  }
+  // An installation as an older version left it.
+  void OldInstallation() {
+    SHCreateDirectoryExA(nullptr, dir.c_str(), nullptr);
+    WriteText(client, "old client");
+    WriteText(dir + "Uninstall.Exe", "old uninstaller");
+    WriteText(dir + "KVInst.Dat", "settings");
+  }
+  // Welcome, licence, the upgrade road, the search: the choice offers the installation on H: only.
+  void ToUpgradeChoice(TWizard& w) {
+    w.WaitFor("Thanks for installing Korvane P2P");
+    w.Advance('n', "&I have read the statement above");
+    w.Tick("&I have read the statement above");
+    w.Advance('n', "&Upgrade an existing installation");
+    w.Tick("&Upgrade an existing installation");
+    w.Advance('n', "Upgrade Korvane P2P installed in:");
+    HWND list = w.Control("combobox");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 1);
+    char chosen[MAX_PATH] = "";
+    SendMessageA(list, WM_GETTEXT, sizeof chosen, reinterpret_cast<LPARAM>(chosen));
+    EXPECT_EQ(std::string(chosen), dir);
+  }
+  // Presses Upgrade and reads the engine's message line until its panel goes: the retry
+  // messages in the order they showed. `each` runs at every look with the messages so far.
+  // Only that one line is read meanwhile, so that the looks cost the installer nothing.
+  static std::vector<std::string> UpgradeWatchingRetries(TWizard& w, const std::function<void(size_t)>& each) {
+    w.Advance('u', "(Attempt 1)");
+    const HWND line = w.WaitFor("(Attempt 1)");
+    std::vector<std::string> seen;
+    for (const DWORD start = GetTickCount(); line && IsWindowVisible(line) && GetTickCount() - start < 600000;
+         Sleep(50)) {
+      char now[512] = "";
+      GetWindowTextA(line, now, sizeof now);
+      if (*now && (seen.empty() || seen.back() != now)) seen.push_back(now);
+      each(seen.size());
+    }
+    return seen;
+  }
+
+  const std::string top = "H:\\kvtest e2e", dir = top + "\\Korvane P2P\\", client = dir + "Korvane.Exe";
+  const std::string group = ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P";
+};
+
+TEST_F(UpgradeRoad, InstalledByTheWizardThenUpgradedThenUninstalled) {
+  {
+    TWizard w;
+    ASSERT_TRUE(w.Running());
+    w.ToConfirmation([&] { w.Tick("&Create a shortcut on the desktop"); },  // untick
+                     [&] { w.TypeFolder(dir.substr(0, dir.size() - 1)); }, [&] { w.TypeFolder(top + "\\Shared"); }, {},
+                     [&] { w.Tick("Install the Korvane toolbar."); });  // untick
+    w.Advance('i', "% complete");
+    w.WaitFor("The installation of Korvane P2P is completed successfully.", 120000);
+    EXPECT_TRUE(w.PressToEnd('e'));
+  }
+  ASSERT_EQ(FileSize(client), KClientProgram.USize);
+  // Programs of an older version, and the Start-menu links gone: the upgrade writes them all.
+  WriteText(client, "old client");
+  WriteText(dir + "Uninstall.Exe", "old uninstaller");
+  RemoveTree(group);
+  const std::string dataFile = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P\\Korvane.Dat";
+  const std::string settings = ReadAll(dir + "KVInst.Dat"), removal = ReadAll(dir + "UnInstall.dat"),
+                    data = ReadAll(dataFile);
+  ASSERT_FALSE(data.empty());
+  {
+    TWizard w;
+    ASSERT_TRUE(w.Running());
+    ToUpgradeChoice(w);
+    w.Advance('u', "% complete");
+    w.WaitFor("The upgrade of Korvane is completed succesfully.", 120000);
+    EXPECT_TRUE(w.PressToEnd('s'));
+    EXPECT_TRUE(CloseStartedClient());
+  }
+  EXPECT_EQ(FileSize(client), KClientProgram.USize);
+  EXPECT_EQ(FileSize(dir + "Uninstall.Exe"), KUninstaller.USize);
+  EXPECT_EQ(ReadAll(dir + "KVInst.Dat"), settings);
+  EXPECT_EQ(ReadAll(dir + "UnInstall.dat"), removal);
+  EXPECT_EQ(ReadAll(dataFile), data);
+  EXPECT_EQ(LowerCase(ReadLink(group + "\\Korvane P2P.Lnk").Target), LowerCase(client));
+  EXPECT_EQ(LowerCase(ReadLink(group + "\\Korvane P2P Uninstall.Lnk").Target), LowerCase(dir + "Uninstall.Exe"));
+  EXPECT_EQ(ReadLink(group + "\\Korvane P2P On the Web.Lnk").Description, "Korvane P2P On the web");
+  EXPECT_EQ(ReadLink(group + "\\Korvane P2P Help.Lnk").Description, "Korvane P2P Help");
+
+  Uninstall(dir);  // the upgraded uninstaller
+  EXPECT_FALSE(Exists(dir));
+  EXPECT_FALSE(Exists(dataFile));
+}
+
+TEST_F(UpgradeRoad, ClientHeldOpenForFortySecondsFailsThreeAttemptsAndTheFourthWrites) {
+  OldInstallation();
+  TFileHandle lock(CreateFileA(client.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(lock);
+  TWizard w;
+  ASSERT_TRUE(w.Running());
+  ToUpgradeChoice(w);
+  // Held until the third attempt has failed and a few seconds of its wait have passed.
+  const DWORD start = GetTickCount();
+  DWORD third = 0;
+  const auto seen = UpgradeWatchingRetries(w, [&](size_t messages) {
+    if (messages == 3 && !third) third = GetTickCount();
+    if (third && GetTickCount() - third >= 8000) lock.reset();
+  });
+  EXPECT_NE(w.WaitFor("The upgrade of Korvane is completed succesfully.", 60000), nullptr);
+  EXPECT_EQ(seen, (std::vector<std::string>{Retry(1), Retry(2), Retry(3)}));
+  EXPECT_GE(GetTickCount() - start, 45000u);  // three waits of fifteen seconds
+  EXPECT_EQ(FileSize(client), KClientProgram.USize);
+  EXPECT_EQ(FileSize(dir + "Uninstall.Exe"), KUninstaller.USize);
+  EXPECT_EQ(ReadAll(dir + "KVInst.Dat"), "settings");
+  EXPECT_FALSE(Exists(client + ".tmp"));
+  EXPECT_TRUE(w.PressToEnd('e'));
+}
+
+TEST_F(UpgradeRoad, ClientLockedForGoodKeepsTheOldOneAndEndsOnTheErrorPanel) {
+  // The test build's door: waits of 50 ms a step instead of a second, 15 s instead of 300.
+  SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", "50");
+  OldInstallation();
+  TFileHandle lock(CreateFileA(client.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(lock);
+  TWizard w;
+  ASSERT_TRUE(w.Running());
+  ToUpgradeChoice(w);
+  const auto seen = UpgradeWatchingRetries(w, [](size_t) {});
+  std::vector<std::string> expected;
+  for (int attempt = 1; attempt < KUpgradeAttempts; ++attempt) expected.push_back(Retry(attempt));
+  EXPECT_EQ(seen, expected);
+  EXPECT_NE(w.WaitFor("Cannot create file \"" + client + "\"."), nullptr);
+  lock.reset();
+  EXPECT_EQ(ReadAll(client), "old client");
+  EXPECT_EQ(ReadAll(dir + "Uninstall.Exe"), "old uninstaller");
+  EXPECT_FALSE(Exists(client + ".tmp"));
+  EXPECT_TRUE(w.PressToEnd('e'));
+}
+
+TEST_F(UpgradeRoad, FolderDeletedAfterTheSearchIsMadeAgainWithItsParents) {
+  OldInstallation();
+  TWizard w;
+  ASSERT_TRUE(w.Running());
+  ToUpgradeChoice(w);
+  RemoveTree(top);
+  ASSERT_FALSE(Exists(top));
+  w.Advance('u', "% complete");
+  EXPECT_NE(w.WaitFor("The upgrade of Korvane is completed succesfully.", 120000), nullptr);
+  EXPECT_EQ(FileSize(client), KClientProgram.USize);
+  EXPECT_EQ(FileSize(dir + "Uninstall.Exe"), KUninstaller.USize);
+  EXPECT_TRUE(w.PressToEnd('e'));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,10 +259,6 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: kvtests_upgrade_e2e INSTALLER\n");
     return 2;
   }
-  gInstaller = argv[1];
-  if (gInstaller.starts_with('/')) {  // a Unix path: Wine's Z: drive is the root
-    std::replace(gInstaller.begin(), gInstaller.end(), '/', '\\');
-    gInstaller = "Z:" + gInstaller;
-  }
+  SetInstaller(argv[1]);
   return RUN_ALL_TESTS();
 }
