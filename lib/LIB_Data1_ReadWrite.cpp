@@ -1,8 +1,8 @@
 #include "lib/LIB_Data1_ReadWrite.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
 
 #include "lib/LIB_Random.h"
 
@@ -11,7 +11,7 @@ std::string ScrambleTable;
 void TDataFile::Flush() {
   const size_t n = Used;
   Used = 0;
-  Sink->Write(Buffer, n);
+  Sink->Write(Block, n);
 }
 
 void TDataFile::Close() {
@@ -48,43 +48,65 @@ void SwapEntries(std::string& table, int a, int b) {
 
 namespace {
 
-uint8_t TableAt(size_t i) { return static_cast<uint8_t>(ScrambleTable[i]); }
+const uint8_t* Table() { return reinterpret_cast<const uint8_t*>(ScrambleTable.data()); }
 
-void Emit(TDataFile& f, uint8_t b) {
+// Puts b at p, escaped; returns the position after it. Needs room for two bytes.
+uint8_t* Escaped(uint8_t* p, uint8_t b) {
   if (b <= KEscapeByte) {
-    f.Put(KEscapeByte);
-    f.Put(static_cast<uint8_t>(b + KEscapeOffset));
-  } else {
-    f.Put(b);
+    *p++ = KEscapeByte;
+    b = static_cast<uint8_t>(b + KEscapeOffset);
+  }
+  *p++ = b;
+  return p;
+}
+
+void Emit(TDataFile& f, uint8_t b) { f.Commit(Escaped(f.Reserve(2), b)); }
+
+// A text's length goes out as its low two bytes, low byte first.
+uint8_t* EscapedLength(uint8_t* p, size_t n) {
+  p = Escaped(p, static_cast<uint8_t>(n & 0xFF));
+  return Escaped(p, static_cast<uint8_t>((n >> 8) & 0xFF));
+}
+
+// Plain texts go out like scrambled ones, with every offset 0.
+constexpr uint8_t KNoOffsets[256] = {};
+
+// The bytes of a text, byte j plus offsets[(first + j) mod 256], escaped; in pieces, since a
+// text may be longer than a block.
+void PutText(TDataFile& f, std::string_view s, const uint8_t* offsets, size_t first) {
+  const auto* c = reinterpret_cast<const uint8_t*>(s.data());
+  for (size_t j = 0; j < s.size();) {
+    const size_t end = std::min(s.size(), j + TDataFile::KBlockSize / 2);
+    uint8_t* p = f.Reserve(2 * (end - j));
+    for (; j < end; ++j) p = Escaped(p, static_cast<uint8_t>(c[j] + offsets[(first + j) % 256]));
+    f.Commit(p);
   }
 }
 
-}  // namespace
-
-namespace {
-
-// A finite value as decimal digits d1 d2 ... (no trailing zeros) times 10^Exponent, d1 before the point.
+// A finite value as decimal digits d1 d2 ... (no trailing zeros once rounded) times 10^Exponent,
+// d1 before the point. Kept off the heap: a file holds thousands of numbers.
 struct TDecimal {
   bool Negative = false;
-  std::string Digits;
+  char Digits[20];
+  int Count = 0;
   int Exponent = 0;
 };
 
 // precision < 0: the shortest text that reads back as the same double.
 // to_chars ignores the locale, so the separator is "." whatever the user's settings.
 TDecimal Scientific(double value, int precision) {
-  char buf[64];
+  char buf[40];
   const auto res = precision < 0 ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific)
                                  : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision);
-  const std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));  // [-]d[.ddd]e[+-]xx
-  TDecimal d;
-  d.Negative = sci[0] == '-';
-  const size_t ePos = sci.find('e');
-  for (size_t i = d.Negative ? 1 : 0; i < ePos; ++i)
-    if (sci[i] != '.') d.Digits += sci[i];
-  std::string_view e = sci.substr(ePos + 1);
-  if (e[0] == '+') e.remove_prefix(1);
-  std::from_chars(e.data(), e.data() + e.size(), d.Exponent);
+  TDecimal d;  // [-]d[.ddd]e[+-]xx
+  const char* p = buf;
+  d.Negative = *p == '-';
+  if (d.Negative) ++p;
+  for (; *p != 'e'; ++p)
+    if (*p != '.') d.Digits[d.Count++] = *p;
+  ++p;
+  if (*p == '+') ++p;
+  std::from_chars(p, res.ptr, d.Exponent);
   return d;
 }
 
@@ -94,60 +116,82 @@ TDecimal Scientific(double value, int precision) {
 // most of a data file's numbers, so this matters for the time a file takes.
 TDecimal Rounded15(double value) {
   TDecimal d = Scientific(value, -1);
-  if (d.Digits.size() > 15) {
-    if (d.Digits.size() == 16 && d.Digits[15] == '5') {
+  if (d.Count > 15) {
+    if (d.Count == 16 && d.Digits[15] == '5') {
       d = Scientific(value, 14);
     } else {
       const bool up = d.Digits[15] >= '5';
-      d.Digits.resize(15);
+      d.Count = 15;
       if (up) {
         int i = 14;
-        while (i >= 0 && d.Digits[static_cast<size_t>(i)] == '9') d.Digits[static_cast<size_t>(i--)] = '0';
+        while (i >= 0 && d.Digits[i] == '9') d.Digits[i--] = '0';
         if (i < 0) {
-          d.Digits.insert(d.Digits.begin(), '1');
+          d.Digits[0] = '1';  // 99...9 rounds up to 10...0, one place higher
           ++d.Exponent;
         } else {
-          ++d.Digits[static_cast<size_t>(i)];
+          ++d.Digits[i];
         }
       }
     }
   }
-  while (!d.Digits.empty() && d.Digits.back() == '0') d.Digits.pop_back();
+  while (d.Count > 0 && d.Digits[d.Count - 1] == '0') --d.Count;
   return d;
+}
+
+// The text FloatToStr gives, built in out; returns its length.
+size_t FormatFloat(double value, char (&out)[32]) {
+  std::string_view fixed;
+  if (std::isnan(value)) fixed = "NAN";
+  else if (std::isinf(value)) fixed = value > 0 ? "INF" : "-INF";
+  else if (value == 0) fixed = "0";
+  if (!fixed.empty()) return fixed.copy(out, fixed.size());
+
+  const TDecimal d = Rounded15(value);
+  const char* digits = d.Digits;
+  const int count = d.Count, exponent = d.Exponent;
+  char* p = out;
+  if (d.Negative) *p++ = '-';
+  if (exponent < -5 || exponent >= 15) {
+    *p++ = digits[0];
+    if (count > 1) {
+      *p++ = '.';
+      p = std::copy(digits + 1, digits + count, p);
+    }
+    *p++ = 'E';
+    p = std::to_chars(p, out + sizeof out, exponent).ptr;
+  } else if (exponent < 0) {
+    *p++ = '0';
+    *p++ = '.';
+    p = std::fill_n(p, -exponent - 1, '0');
+    p = std::copy(digits, digits + count, p);
+  } else if (count <= exponent + 1) {
+    p = std::copy(digits, digits + count, p);
+    p = std::fill_n(p, exponent + 1 - count, '0');
+  } else {
+    p = std::copy(digits, digits + exponent + 1, p);
+    *p++ = '.';
+    p = std::copy(digits + exponent + 1, digits + count, p);
+  }
+  return static_cast<size_t>(p - out);
+}
+
+// The decimal text of an integer, scrambled like any text.
+template <typename T>
+void WriteNumber(TLibData1_ReadWrite& w, TDataFile& f, T value) {
+  char buf[12];
+  w.WriteText(f, std::string_view(buf, static_cast<size_t>(std::to_chars(buf, buf + sizeof buf, value).ptr - buf)));
 }
 
 }  // namespace
 
 std::string FloatToStr(double value) {
-  if (std::isnan(value)) return "NAN";
-  if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
-  const TDecimal d = Rounded15(value);
-  if (d.Digits.empty()) return "0";
-  const std::string& digits = d.Digits;
-  const int exponent = d.Exponent;
-  std::string text = d.Negative ? "-" : "";
-  if (exponent < -5 || exponent >= 15) {
-    text += digits[0];
-    if (digits.size() > 1) text += "." + digits.substr(1);
-    text += "E" + std::to_string(exponent);
-  } else if (exponent < 0) {
-    text += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
-  } else {
-    const size_t whole = static_cast<size_t>(exponent) + 1;
-    if (digits.size() <= whole) {
-      text += digits + std::string(whole - digits.size(), '0');
-    } else {
-      text += digits.substr(0, whole) + "." + digits.substr(whole);
-    }
-  }
-  return text;
+  char buf[32];
+  return std::string(buf, FormatFloat(value, buf));
 }
 
 void TLibData1_ReadWrite::WriteRawByte(TDataFile& f, uint8_t b) { Emit(f, b); }
 
-void TLibData1_ReadWrite::WriteMarker(TDataFile& f, uint8_t v) {
-  Emit(f, static_cast<uint8_t>(v + TableAt(16)));
-}
+void TLibData1_ReadWrite::WriteMarker(TDataFile& f, uint8_t v) { Emit(f, static_cast<uint8_t>(v + Table()[16])); }
 
 void TLibData1_ReadWrite::WriteWord(TDataFile& f, uint16_t w) {
   WriteMarker(f, static_cast<uint8_t>(w >> 8));
@@ -167,26 +211,25 @@ void TLibData1_ReadWrite::WriteBoolean(TDataFile& f, bool value) {
 }
 
 void TLibData1_ReadWrite::WritePlainText(TDataFile& f, std::string_view s) {
-  Emit(f, static_cast<uint8_t>(s.size() & 0xFF));
-  Emit(f, static_cast<uint8_t>((s.size() >> 8) & 0xFF));
-  for (char c : s) Emit(f, static_cast<uint8_t>(c));
+  f.Commit(EscapedLength(f.Reserve(4), s.size()));
+  PutText(f, s, KNoOffsets, 0);
 }
 
 void TLibData1_ReadWrite::WriteText(TDataFile& f, std::string_view s) {
   const int k = 1 + Random(254);
-  Emit(f, static_cast<uint8_t>(k));
-  Emit(f, static_cast<uint8_t>(s.size() & 0xFF));
-  Emit(f, static_cast<uint8_t>((s.size() >> 8) & 0xFF));
-  for (size_t j = 0; j < s.size(); ++j)
-    Emit(f, static_cast<uint8_t>(static_cast<uint8_t>(s[j]) + TableAt((static_cast<size_t>(k) + j) % 256)));
+  f.Commit(EscapedLength(Escaped(f.Reserve(6), static_cast<uint8_t>(k)), s.size()));
+  PutText(f, s, Table(), static_cast<size_t>(k));
   SwapTableEntries(k, (k + 2) % 256);
 }
 
-void TLibData1_ReadWrite::WriteInteger(TDataFile& f, int32_t value) { WriteText(f, std::to_string(value)); }
+void TLibData1_ReadWrite::WriteInteger(TDataFile& f, int32_t value) { WriteNumber(*this, f, value); }
 
-void TLibData1_ReadWrite::WriteCardinal(TDataFile& f, uint32_t value) { WriteText(f, std::to_string(value)); }
+void TLibData1_ReadWrite::WriteCardinal(TDataFile& f, uint32_t value) { WriteNumber(*this, f, value); }
 
-void TLibData1_ReadWrite::WriteFloat(TDataFile& f, double value) { WriteText(f, FloatToStr(value)); }
+void TLibData1_ReadWrite::WriteFloat(TDataFile& f, double value) {
+  char buf[32];
+  WriteText(f, std::string_view(buf, FormatFloat(value, buf)));
+}
 
 void TLibData1_ReadWrite::WriteTruncated(TDataFile& f, double value) {
   // The runtime truncates to 64 bits and keeps the low 32; values beyond 64 bits do not

@@ -9,23 +9,28 @@
 #include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_DataTypes.h"
 
-// The open data file: bytes are collected and handed to the sink in blocks, as the runtime's
-// buffered text files do, so a write error surfaces when a block goes out or at Close.
+// The open data file. The encoded bytes are built in a memory block that goes to the sink in
+// one piece whenever it fills, so a write error surfaces with one of those pieces or at Close;
+// what went out before stays in the file.
 class TDataFile {
  public:
+  static constexpr size_t KBlockSize = 64 * 1024;
   explicit TDataFile(std::unique_ptr<TFileSink> sink) : Sink(std::move(sink)) {}
-  void Put(uint8_t b) {
-    Buffer[Used++] = b;
-    if (Used == sizeof(Buffer)) Flush();
+  // Room for n more bytes (n <= KBlockSize) at the returned position; Commit takes the end of
+  // what was put there.
+  uint8_t* Reserve(size_t n) {
+    if (Used + n > KBlockSize) Flush();
+    return Block + Used;
   }
+  void Commit(const uint8_t* end) { Used = static_cast<size_t>(end - Block); }
   // Writes what is buffered and closes the file.
   void Close();
 
  private:
   void Flush();
   std::unique_ptr<TFileSink> Sink;
-  uint8_t Buffer[4096];
   size_t Used = 0;
+  uint8_t Block[KBlockSize];
 };
 
 // 256 bytes once the first key is made; every WriteText exchanges two of its entries.

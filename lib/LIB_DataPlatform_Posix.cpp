@@ -104,12 +104,19 @@ std::string GuidToString(const TGuid& g) {
 double NowDays() {
   const auto now = std::chrono::system_clock::now();
   const std::time_t t = std::chrono::system_clock::to_time_t(now);
-  std::tm local{};
-  localtime_r(&t, &local);
+  // A data file reads the clock thousands of times and the local time conversion is slow;
+  // the local date and the whole seconds of the day change only with the second.
+  thread_local std::time_t second = -1;
+  thread_local double days = 0, wholeSeconds = 0;
+  if (t != second) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    second = t;
+    days = static_cast<double>(DaysFrom1899(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                                            static_cast<unsigned>(local.tm_mday)));
+    wholeSeconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
+  }
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + ms / 1000.0;
-  return static_cast<double>(DaysFrom1899(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                                          static_cast<unsigned>(local.tm_mday))) +
-         seconds / 86400.0;
+  return days + (wholeSeconds + ms / 1000.0) / 86400.0;
 }
 #endif

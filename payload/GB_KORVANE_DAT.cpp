@@ -1,5 +1,6 @@
 #include "payload/GB_KORVANE_DAT.h"
 
+#include <charconv>
 #include <cmath>
 #include <string_view>
 
@@ -25,9 +26,49 @@ const std::string KInstallerPath = "/Install_Korvane.exe";
 const std::string KRemSetPath = "/REMSET/";
 const std::string KRemSetFile = "korvane.rms";
 
-TNodeAddr NodeAddr(const THostEntry& host) {
+// Address and range texts, built on the stack: a file holds thousands of them.
+struct TShortText {
+  char Chars[24];
+  size_t Length = 0;
+  void Add(char c) { Chars[Length++] = c; }
+  void Add3(unsigned v) {
+    Add(static_cast<char>('0' + v / 100));
+    Add(static_cast<char>('0' + v / 10 % 10));
+    Add(static_cast<char>('0' + v % 10));
+  }
+  void AddNumber(unsigned v) {
+    Length = static_cast<size_t>(std::to_chars(Chars + Length, Chars + sizeof Chars, v).ptr - Chars);
+  }
+  std::string_view View() const { return {Chars, Length}; }
+};
+
+TShortText NodeText(const THostEntry& h) {
+  TShortText s;
+  s.Add3(h.O1);
+  for (unsigned o : {h.O2, h.O3, h.O4}) {
+    s.Add('.');
+    s.Add3(o);
+  }
+  s.Add(':');
+  s.AddNumber(h.Port);
+  return s;
+}
+
+TShortText RangeText(const TBlockedRange& r) {
+  TShortText s;
+  for (unsigned v : {r.B1, r.C1, r.D1, r.B2, r.C2, r.D2, r.A}) s.Add3(v);
+  return s;
+}
+
+// The address the dotted text of the host turns into through StrToNodeAddr: plain decimal
+// octets parse back to the same numbers, so it is taken from them without the round trip.
+TNodeAddr NodeAddr(const THostEntry& h) {
   TNodeAddr addr;
-  StrToNodeAddr(DottedText(host), host.Port, addr);
+  addr.Octet1 = h.O1;
+  addr.Octet2 = h.O2;
+  addr.Octet3 = h.O3;
+  addr.Octet4 = h.O4;
+  addr.Port = h.Port;
   return addr;
 }
 
@@ -36,7 +77,7 @@ void WriteNodeKey(TDataFile& f, const char* name, const std::array<THostEntry, N
   for (const THostEntry& h : hosts) {
     GDataWriter->WriteMarker(f, KMarkerSettings);
     GDataWriter->WriteText(f, name);
-    GDataWriter->WriteText(f, NodeAddrText(h));
+    GDataWriter->WriteText(f, NodeText(h).View());
   }
 }
 
@@ -50,30 +91,11 @@ struct TWriterScope {
   ~TWriterScope() { GDataWriter = nullptr; }
 };
 
-void Append3(std::string& s, unsigned v) {
-  s += static_cast<char>('0' + v / 100);
-  s += static_cast<char>('0' + v / 10 % 10);
-  s += static_cast<char>('0' + v % 10);
-}
-
 }  // namespace
 
-std::string NodeAddrText(const THostEntry& h) {
-  std::string s;
-  s.reserve(24);
-  for (unsigned o : {h.O1, h.O2, h.O3, h.O4}) {
-    if (!s.empty()) s += '.';
-    Append3(s, o);
-  }
-  return s + ':' + std::to_string(h.Port);
-}
+std::string NodeAddrText(const THostEntry& h) { return std::string(NodeText(h).View()); }
 
-std::string BlockedRangeText(const TBlockedRange& r) {
-  std::string s;
-  s.reserve(21);
-  for (unsigned v : {r.B1, r.C1, r.D1, r.B2, r.C2, r.D2, r.A}) Append3(s, v);
-  return s;
-}
+std::string BlockedRangeText(const TBlockedRange& r) { return std::string(RangeText(r).View()); }
 
 std::string DottedText(const THostEntry& h) {
   return std::to_string(h.O1) + "." + std::to_string(h.O2) + "." + std::to_string(h.O3) + "." +
@@ -164,7 +186,7 @@ void WriteSettings(TDataFile& f) {
   for (const TBlockedRange& r : KBlockedNode) {
     w.WriteMarker(f, KMarkerSettings);
     w.WriteText(f, "KBlockedNode");
-    w.WriteText(f, BlockedRangeText(r));
+    w.WriteText(f, RangeText(r).View());
   }
   w.WriteMarker(f, KMarkerEnd);
 }

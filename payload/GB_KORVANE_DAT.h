@@ -38,7 +38,7 @@ extern const std::array<THashEntry, 1195> KHashList;
 std::string NodeAddrText(const THostEntry& host);
 // 21 digits: b1 c1 d1 b2 c2 d2 a, three each.
 std::string BlockedRangeText(const TBlockedRange& range);
-// The dotted text the writers hand to StrToNodeAddr: plain decimal octets, o1 first.
+// The dotted text of a host: plain decimal octets, o1 first; StrToNodeAddr gives the host back.
 std::string DottedText(const THostEntry& host);
 
 // The client's speed figure for the connection kind chosen by the user (GConnectionType).

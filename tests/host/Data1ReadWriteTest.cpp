@@ -107,11 +107,21 @@ TEST(Data1ReadWrite, EmptyAndLongTexts) {
   }
   EXPECT_EQ(Written([](auto& w, auto& f) { w.WritePlainText(f, ""); }), "\x1F\x54\x1F\x54");
 
-  const std::pair<size_t, std::string> lengths[] = {{256, std::string("\0\1", 2)}, {300, std::string("\x2C\1", 2)}};
+  // Only the low 16 bits of a length are kept; a text longer than the file's block goes out in
+  // pieces, escapes included.
+  const std::pair<size_t, std::string> lengths[] = {
+      {256, std::string("\0\1", 2)}, {300, std::string("\x2C\1", 2)}, {70000, std::string("\x70\x11", 2)}};
   for (const auto& [n, bytes] : lengths) {
-    const std::string text(n, 'a');
+    std::string text(n, '\0');
+    for (size_t i = 0; i < n; ++i) text[i] = static_cast<char>(i * 7 % 256);
     EXPECT_EQ(Unescape(Written([&](auto& w, auto& f) { w.WritePlainText(f, text); })), bytes + text);
-    EXPECT_EQ(Unescape(Written([&](auto& w, auto& f) { w.WriteText(f, text); })).substr(1, 2), bytes);
+    const std::string table = ScrambleTable;
+    const std::string raw = Unescape(Written([&](auto& w, auto& f) { w.WriteText(f, text); }));
+    EXPECT_EQ(raw.substr(1, 2), bytes);
+    const size_t key = At(raw, 0);
+    std::string plain;
+    for (size_t j = 3; j < raw.size(); ++j) plain += static_cast<char>(At(raw, j) - At(table, (key + j - 3) % 256));
+    EXPECT_EQ(plain, text) << n;
   }
 }
 
