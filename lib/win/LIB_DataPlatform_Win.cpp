@@ -72,15 +72,20 @@ std::string GuidToString(const TGuid& guid) {
 }
 
 double NowDays() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  // Days from 30 December 1899 to the date, through FILETIME's day count from 1601.
-  SYSTEMTIME midnight = t;
-  midnight.wHour = midnight.wMinute = midnight.wSecond = midnight.wMilliseconds = 0;
-  FILETIME ft;
-  SystemTimeToFileTime(&midnight, &ft);
-  const ULONGLONG ticks = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  const double days = static_cast<double>(ticks / 864000000000ULL) - 109205.0;  // 1601-01-01 is day -109205
-  const double ms = ((t.wHour * 60.0 + t.wMinute) * 60.0 + t.wSecond) * 1000.0 + t.wMilliseconds;
-  return days + ms / 86400000.0;
+  FILETIME utc;
+  GetSystemTimeAsFileTime(&utc);
+  const LONGLONG utcTicks = static_cast<LONGLONG>((static_cast<ULONGLONG>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime);
+  // A data file reads the clock thousands of times and finding the local time zone's offset is
+  // slow (very much so under Wine); the offset changes at most with the second.
+  thread_local LONGLONG second = -1, offset = 0;
+  if (utcTicks / 10000000 != second) {
+    FILETIME local;
+    FileTimeToLocalFileTime(&utc, &local);
+    second = utcTicks / 10000000;
+    offset = static_cast<LONGLONG>((static_cast<ULONGLONG>(local.dwHighDateTime) << 32) | local.dwLowDateTime) - utcTicks;
+  }
+  // Whole milliseconds since 1 January 1601 local time, as GetLocalTime reads them.
+  const ULONGLONG ms = static_cast<ULONGLONG>(utcTicks + offset) / 10000;
+  const double days = static_cast<double>(ms / 86400000ULL) - 109205.0;  // 1601-01-01 is day -109205
+  return days + static_cast<double>(ms % 86400000ULL) / 86400000.0;
 }
