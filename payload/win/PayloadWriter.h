@@ -6,9 +6,10 @@
 
 #include "payload/GB_Payload.h"
 
-// Writes one carried program to FileName. With a bar, every report sets its position and,
-// with a caption too, the caption to the nearest whole per cent and "% complete"; with or
-// without them, pending messages are processed after every report. Raises
+// Writes one carried program to FileName. With a bar, the reports set its position and, with a
+// caption too, the caption to the nearest whole per cent and "% complete"; with or without
+// them, pending messages are processed. Both follow at most once a frame, and the last report
+// is always shown. Raises
 // "Cannot create file "%s". %s", "Stream write error" or the decompression error.
 void WritePayloadFile(const TPayload& payload, const std::string& FileName, HWND ProgressBar, HWND ProgressCaption);
 
