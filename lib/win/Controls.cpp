@@ -133,12 +133,12 @@ HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, c
   } else {
     const TClassInfo ci = ClassOf(kind);
     if (w == 0 && (kind == TKind::Label || kind == TKind::StaticText)) {
-      // Auto-sized label or static text: as wide and high as its text in its font.
-      HDC dc = GetDC(parent);
+      // Auto-sized label or static text: as wide and high as its text in its font. One memory DC
+      // measures them all; a window DC per label costs a round trip to the window system each.
+      static HDC dc = CreateCompatibleDC(nullptr);
       TSelectGuard sel(dc, GetFont(font));
       RECT r{0, 0, 0, 0};
       DrawTextA(dc, text, -1, &r, DT_CALCRECT | DT_NOPREFIX);
-      ReleaseDC(parent, dc);
       hwnd = CreateWindowExA(ci.ExStyle, ci.Class, text, WS_CHILD | WS_VISIBLE | ci.Style | style, Scale(x),
                              Scale(y), r.right + 1, r.bottom, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     } else {
