@@ -24,8 +24,8 @@ TPNLInstallChooseConnection::TPNLInstallChooseConnection()
     : TFramePanel("PNLInstallChooseConnection", "Select your internet-connection") {
   Build(*this, std::span(kControls));
   for (int i = 0; i < ItemCount; ++i) {
-    // The first item opens the group for the arrow keys and the tab order.
-    Items[i] = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
+    // The first item opens the group for the arrow keys; the ticked one takes the tab stop.
+    Items[i] = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0),
                                Scale(kGroupLeft + 8), Scale(kItemTop + i * kItemHeight), Scale(170), Scale(kItemHeight),
                                Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(Items[i], WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), FALSE);
@@ -47,6 +47,13 @@ void TPNLInstallChooseConnection::BeforeShow() {
     SetWindowTextA(Items[i], kCaptions[i]);
     SendMessageA(Items[i], BM_SETCHECK, i == GConnectionType ? BST_CHECKED : BST_UNCHECKED, 0);
   }
+  // As in any radio group, Tab and the panel's first focus land on the ticked item, not the first.
+  const int ticked = ItemIndex() < 0 ? 0 : ItemIndex();
+  for (int i = 0; i < ItemCount; ++i) {
+    const LONG_PTR style = GetWindowLongPtrA(Items[i], GWL_STYLE);
+    SetWindowLongPtrA(Items[i], GWL_STYLE, i == ticked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+  }
+  SetFocus(Items[ticked]);
 }
 
 int TPNLInstallChooseConnection::ItemIndex() const {

@@ -261,6 +261,7 @@ TEST_F(Connection, NineKindsDontKnowFirstAndTheChoiceComesBack) {
                             "&T1", "T&2", "ADSL 2", "I &don't know"};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(Text(p.Items[i]), captions[i]);
   EXPECT_EQ(p.ItemIndex(), 8);
+  EXPECT_EQ(GetFocus(), p.Items[8]);
   ASSERT_TRUE(Press("&Next"));
   EXPECT_EQ(GConnectionType, 8);
   EXPECT_EQ(ActiveName(), "PNLInstallToolbar");
@@ -272,6 +273,8 @@ TEST_F(Connection, NineKindsDontKnowFirstAndTheChoiceComesBack) {
   ASSERT_TRUE(Press("&Previous"));
   EXPECT_EQ(ActiveName(), "PNLInstallChooseConnection");
   EXPECT_EQ(p.ItemIndex(), 2);
+  EXPECT_EQ(GetFocus(), p.Items[2]);  // the ticked item has the focus, not the first
+  EXPECT_EQ(GetNextDlgTabItem(p.Handle(), nullptr, FALSE), p.Items[2]);
   // A choice left with Previous is forgotten.
   SendMessageA(p.Items[4], BM_CLICK, 0, 0);
   ASSERT_TRUE(Press("&Previous"));
