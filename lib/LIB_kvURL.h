@@ -80,10 +80,21 @@ constexpr std::string PackURL(std::string_view text) {
     s += c;
     if (c == KEscape) s += ' ';
   }
+  // A fragment is looked for only in the plain parts of the text: one that reached into an
+  // escape written here before ("Q0" followed by "1 " reading as "01 ") would decode to
+  // something else. The blank that escapes a "Q" counts as plain text (documented exception).
+  std::string written(s.size(), '\0');  // '\1' under each character of a fragment's escape
   for (size_t k = 0; k < KFragments.size(); ++k) {
+    const std::string_view fragment = KFragments[k];
     const char escape[2] = {KEscape, KAlphabet[k]};
-    for (size_t at = s.find(KFragments[k]); at != std::string::npos; at = s.find(KFragments[k]))
-      s.replace(at, KFragments[k].size(), escape, 2);
+    for (size_t at = s.find(fragment); at != std::string::npos; at = s.find(fragment, at)) {
+      if (written.find('\1', at) < at + fragment.size()) {
+        ++at;
+        continue;
+      }
+      s.replace(at, fragment.size(), escape, 2);
+      written.replace(at, fragment.size(), "\1\1", 2);
+    }
   }
   std::string packed;
   unsigned bits = 0;  // pending bits, right-aligned

@@ -1,4 +1,4 @@
-# libFuzzer targets, built with clang next to the g++ build, and a short bounded run of each.
+# libFuzzer targets, built with clang next to the g++ build, and a short repeatable run of each.
 # A longer run is described in tests/fuzz/README.md.
 find_program(KV_CLANGXX NAMES clang++ clang++-14)
 if(NOT KV_CLANGXX)
@@ -22,7 +22,10 @@ foreach(target FuzzUnpackURL FuzzDataFileReader)
                      COMMENT "Building fuzz target ${target} with clang")
   add_custom_target(${target}_build ALL DEPENDS ${KV_FUZZ_DIR}/${target})
 endforeach()
+# Fixed seed, committed corpus, bounded runs: the same commit always gives the same result.
 add_test(NAME fuzz_unpack_url
-         COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${KV_FUZZ_DIR}/FuzzUnpackURL 8)
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${KV_FUZZ_DIR}/FuzzUnpackURL 100000 512
+                 ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/unpack_url)
 add_test(NAME fuzz_data_file_reader
-         COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${KV_FUZZ_DIR}/FuzzDataFileReader 8 $<TARGET_FILE:kvdat>)
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run.sh ${KV_FUZZ_DIR}/FuzzDataFileReader 5000 300000
+                 ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/data_file_reader)
