@@ -1,7 +1,5 @@
 #include "app/Appl_Globals.h"
 
-#include "lib/LIB_Text.h"
-
 std::string GInstallDir;
 std::string GDownloadDir;
 std::string GDataDir;
@@ -28,25 +26,7 @@ void ResetGlobals() {
   GFoundInstallations.clear();
 }
 
-TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
-  std::string joined;
-  for (const auto& a : args) {
-    if (!joined.empty()) joined += ' ';
-    joined += a;
-  }
-  joined = Trim(joined);
-  static const std::string keyword = "/autoupdate ";
-  TCommandLine result;
-  if (LowerCase(joined).starts_with(keyword)) {
-    result.InstallDir = Trim(joined.substr(keyword.size()));
-    if (!result.InstallDir.ends_with('\\')) result.InstallDir += '\\';
-    result.AutoUpdate = true;
-  }
-  return result;
-}
-
-void ApplyCommandLine(const std::vector<std::string>& args) {
-  const TCommandLine cl = ParseCommandLine(args);
+void ApplyCommandLine(const TCommandLine& cl) {
   if (!cl.AutoUpdate) return;
   GInstallDir = cl.InstallDir;
   GAutoUpdate = true;

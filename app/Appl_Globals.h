@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "lib/LIB_CommandLine.h"
+
 extern std::string GInstallDir;
 extern std::string GDownloadDir;
 extern std::string GDataDir;
@@ -19,16 +21,8 @@ extern std::vector<std::string> GFoundInstallations;
 // Sets every variable back to its value at process start (tests run several wizards in one process).
 void ResetGlobals();
 
-struct TCommandLine {
-  bool AutoUpdate = false;
-  std::string InstallDir;
-};
-
-// Arguments as the runtime splits them (quotes removed), without the program name.
-TCommandLine ParseCommandLine(const std::vector<std::string>& args);
-
-// Stores what the command line asks for in the shared state.
-void ApplyCommandLine(const std::vector<std::string>& args);
+// Stores what the command line asks for in the shared state: the self-update and its folder.
+void ApplyCommandLine(const TCommandLine& cl);
 
 // Creates every panel in its fixed order and hands each to FormMain->AddPanel.
 void CreatePanels();

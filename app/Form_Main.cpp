@@ -72,7 +72,7 @@ class TFormMain::TPageHost : public TWindow {
   }
 };
 
-TFormMain::TFormMain(const std::vector<std::string>& args) {
+TFormMain::TFormMain(const TCommandLine& args) {
   FormMain = this;
   RECT r{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
@@ -100,7 +100,7 @@ TFormMain::~TFormMain() {
   if (FormMain == this) FormMain = nullptr;
 }
 
-void TFormMain::FormCreate(const std::vector<std::string>& args) {
+void TFormMain::FormCreate(const TCommandLine& args) {
   SetWindowTextA(Handle(), "Install Korvane P2P 4.43");
   PnlButtons->SetColors(clWhite, clLime, clNavy, clFormBlue, clCream);
   CreatePanels();
@@ -268,9 +268,9 @@ LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       else if (wp == kAlphaBlendTimer) AlphaBlendTimerTimer();
       return 0;
     case WM_CLOSE:
-      // Closing from outside (Alt+F4, a close message) while panels slide or a progress panel
-      // works would pull the windows from under running code.
-      if (!Busy && afterShowDepth_ == 0) Close();
+      // Closing from outside (Alt+F4, a close message) while panels slide or an engine works
+      // would pull the windows from under running code, or leave an installation half made.
+      if (!Busy && afterShowDepth_ == 0 && !EngineRunning) Close();
       return 0;
     case WM_COMMAND:
       if (lp == 0) return 0;  // Enter and Esc as the dialog manager reports them: no default buttons here

@@ -7,13 +7,14 @@
 
 #include "app/Frame_Panel.h"
 #include "app/KVI_ButtonBar.h"
+#include "lib/LIB_CommandLine.h"
 #include "lib/win/WinHandles.h"
 #include "lib/win/Window.h"
 
 class TFormMain : public TWindow {
  public:
   // Runs FormCreate: colours, all panels, the command line, the welcome panel.
-  explicit TFormMain(const std::vector<std::string>& args);
+  explicit TFormMain(const TCommandLine& args);
   ~TFormMain() override;
 
   void AddPanel(std::unique_ptr<TFramePanel> panel);
@@ -26,6 +27,8 @@ class TFormMain : public TWindow {
   void Show();
 
   bool Busy = false;
+  // An engine runs on its worker: the window must stay until it has finished.
+  bool EngineRunning = false;
   std::unique_ptr<tKvButtonBar> PnlButtons;
 
   std::string HeaderCaption() const { return headerCaption_; }
@@ -45,7 +48,7 @@ class TFormMain : public TWindow {
   class THeader;
   class TPageHost;
 
-  void FormCreate(const std::vector<std::string>& args);
+  void FormCreate(const TCommandLine& args);
   void FormShow();
   void Timer1Timer();
   void AlphaBlendTimerTimer();

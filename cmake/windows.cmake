@@ -6,36 +6,49 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_WINE} run)
 add_compile_definitions(_WIN32_WINNT=0x0602 WINVER=0x0602 NOMINMAX STRICT)
 add_compile_options(-Wall -Wextra)
 add_link_options(-static -static-libgcc -static-libstdc++)
-target_link_libraries(kvcore PUBLIC z)
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# The carried programs come first: the installer embeds them.
+# The core's platform side on Windows.
+target_sources(kvcore PRIVATE ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp)
+target_link_libraries(kvcore PUBLIC ole32 oleaut32)
+
+# The Win32 libraries and wrappers.
+file(GLOB KV_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/lib/win/*.cpp)
+list(REMOVE_ITEM KV_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp)
+add_library(kvwin STATIC ${KV_WIN_SOURCES})
+target_include_directories(kvwin PUBLIC /usr/include/stb)
+target_link_libraries(kvwin PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32 wininet msimg32)
+
+# The carried programs come first: the payload layer embeds them.
 if(EXISTS ${CMAKE_SOURCE_DIR}/programs/CMakeLists.txt)
   add_subdirectory(programs)
 endif()
 
+file(GLOB KV_PAYLOAD_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/payload/win/*.cpp)
+target_sources(kvpayload PRIVATE ${KV_PAYLOAD_WIN_SOURCES} ${KV_PAYLOAD_SOURCES})
+target_link_libraries(kvpayload PUBLIC kvwin z)
+
+# The installation and upgrade engines: no window, plain values in, events out.
+file(GLOB KV_ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/engine/*.cpp)
+add_library(kvengine STATIC ${KV_ENGINE_SOURCES})
+target_link_libraries(kvengine PUBLIC kvpayload)
+# The test build's engines let tests shorten the upgrade's waits; the release build has no such door.
+option(KV_TEST_SEAMS "Build the installer with the doors that end-to-end tests use" OFF)
+if(KV_TEST_SEAMS)
+  target_compile_definitions(kvengine PRIVATE KV_TEST_SEAMS)
+endif()
+
 # Everything of the installer but its entry point, so tests can drive the real window in-process.
-file(GLOB KV_APP_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_SOURCE_DIR}/app/*.cpp ${CMAKE_SOURCE_DIR}/panels/*.cpp
-     ${CMAKE_SOURCE_DIR}/lib/win/*.cpp ${CMAKE_SOURCE_DIR}/payload/win/*.cpp)
-list(REMOVE_ITEM KV_APP_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp ${CMAKE_SOURCE_DIR}/app/Appl_Globals.cpp)
-add_library(kvapp STATIC ${KV_APP_SOURCES} ${KV_PAYLOAD_SOURCES})
+file(GLOB KV_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*.cpp ${CMAKE_SOURCE_DIR}/panels/*.cpp)
+list(REMOVE_ITEM KV_APP_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp)
+add_library(kvapp STATIC ${KV_APP_SOURCES})
+target_link_libraries(kvapp PUBLIC kvengine)
 # Where the error reports go. The compiler packs it: the program holds the packed bytes only.
 set(KV_REPORT_URL "http://www.korvane-p2p.example/report.php?" CACHE STRING "Base address of the error report")
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_Error.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS "KV_REPORT_URL=\"${KV_REPORT_URL}\"")
-# The test build's exe lets end-to-end runs shorten the upgrade's waits; the release build's does not.
-option(KV_TEST_SEAMS "Build the installer with the doors that end-to-end tests use" OFF)
-if(KV_TEST_SEAMS)
-  set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_UpgradeUpgrading.cpp APPEND PROPERTY COMPILE_DEFINITIONS KV_TEST_SEAMS)
-endif()
-target_include_directories(kvapp PUBLIC /usr/include/stb)
-target_link_libraries(kvapp PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32 wininet msimg32)
-# The core calls into its platform side (files, clock, GUID) in lib/win, which calls back into
-# the core: both come once more after kvcore.
-target_link_libraries(kvapp INTERFACE $<TARGET_FILE:kvapp> $<TARGET_FILE:kvcore>)
 
 add_executable(Install_Korvane WIN32 app/Main.cpp resources/Install_Korvane.rc)
 target_link_libraries(Install_Korvane PRIVATE kvapp)

@@ -1,7 +1,5 @@
 #include "lib/LIB_ErrorReport.h"
 
-#include "app/Appl_Globals.h"
-
 std::string PercentEncode(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
@@ -20,10 +18,12 @@ std::string PercentEncode(std::string_view text) {
   return out;
 }
 
-std::string ErrorReportURL(std::string_view address, std::string_view panelTitle, std::string_view message) {
+std::string ErrorReportURL(std::string_view address, std::string_view panelTitle, const TReportFolders& folders,
+                           std::string_view message) {
   auto field = [](std::string_view name, std::string_view value) {
     return "&" + std::string(name) + "=" + PercentEncode("\"" + std::string(value) + "\"");
   };
-  return std::string(address) + "T=Korvane" + "&V=" + "3" + field("A", panelTitle) + field("B", GInstallDir) +
-         field("C", GDownloadDir) + field("D", GDataDir) + field("E", GAppDataDir) + field("F", message);
+  return std::string(address) + "T=Korvane" + "&V=" + "3" + field("A", panelTitle) + field("B", folders.InstallDir) +
+         field("C", folders.DownloadDir) + field("D", folders.DataDir) + field("E", folders.AppDataDir) +
+         field("F", message);
 }

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "lib/LIB_Text.h"
-#include "payload/GB_Payload.h"
 
 bool IsValidFolderPath(const std::string& Path) {
   if (Trim(Path) != Path) return false;
@@ -30,11 +29,6 @@ std::string InstallDirForSelection(const std::string& Selected) {
 
 std::string DownloadDirForSelection(const std::string& Selected) {
   return Selected.size() < 4 ? Selected + "Downloads" : Selected;
-}
-
-int InstallProgressMaximum() {
-  const int written = WriteProgressEnd(KClientProgram) + WriteProgressEnd(KUninstaller);
-  return written + written / 10;
 }
 
 int PercentPosition(int maximum, int percent) {

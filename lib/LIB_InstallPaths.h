@@ -18,9 +18,6 @@ std::string InstallDirForSelection(const std::string& Selected);
 // What the download folder panel proposes for a picked folder: a drive root gets "Downloads".
 std::string DownloadDirForSelection(const std::string& Selected);
 
-// Bar range of the installation: what the client program and the uninstaller report, plus a
-// tenth of it for the steps after them.
-int InstallProgressMaximum();
 // Bar position of `percent` per cent: maximum ÷ 100 × percent, to the nearest integer (halves
 // to even).
 int PercentPosition(int maximum, int percent);

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "app/Appl_Globals.h"
+#include "app/EngineRun.h"
 #include "app/Form_Main.h"
 #include "lib/LIB_ErrorReport.h"
 #include "lib/LIB_Text.h"
@@ -102,7 +104,10 @@ void TPnlError::Label5Click() { MailSupport(); }
 // message on the error panel. The funnel that calls it refuses to re-enter it, so a failure
 // while the error panel is being shown cannot loop.
 void TFormMain::AppException(const std::string& message) {
-  tLibGetMemStreamFromTheWeb::Create(ErrorReportURL(UnpackURL(GReportURL), HeaderCaption(), message), nullptr);
+  AppLog().Line("Outcome: failed, " + message);
+  tLibGetMemStreamFromTheWeb::Create(
+      ErrorReportURL(UnpackURL(GReportURL), HeaderCaption(), {GInstallDir, GDownloadDir, GDataDir, GAppDataDir}, message),
+      nullptr);
   GPnlError->SetMessage(message);
   ShowPanel("PnlError", true);
 }

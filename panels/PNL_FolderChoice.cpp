@@ -29,16 +29,6 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
 }
 }  // namespace
 
-bool DirectoryExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 TFolderChoicePanel::TFolderChoicePanel(std::string componentName, std::string title, std::string treeHint)
     : TFramePanel(std::move(componentName), std::move(title)), treeHint_(std::move(treeHint)) {}
 

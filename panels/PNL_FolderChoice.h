@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Frame_Panel.h"
+#include "lib/win/ShellHelpers.h"
 #include "lib/win/ShellTreeView.h"
 
 class TFolderChoicePanel : public TFramePanel {
@@ -41,6 +42,3 @@ class TFolderChoicePanel : public TFramePanel {
  private:
   std::string treeHint_;
 };
-
-bool DirectoryExists(const std::string& path);
-bool FileExists(const std::string& path);

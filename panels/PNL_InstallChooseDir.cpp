@@ -4,6 +4,7 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
+#include "engine/Engine.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
 
@@ -37,13 +38,7 @@ void TPnlInstallChooseDir::BeforeShow() {
           "Korvane P2P data file will be placed.\r\rIn most common cases the folder proposed\ris the best place and "
           "you can just press\rthe \"next\" button, otherwise choose a folder.");
   if (!FolderTree) CreateFolderTree();
-  if (GInstallDir.empty()) {
-    char folder[MAX_PATH];
-    if (SUCCEEDED(SHGetFolderPathA(FormMain->Handle(), CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder)))
-      GInstallDir = std::string(folder) + "\\" + "Korvane P2P";
-    else
-      GInstallDir = "C:\\Korvane P2P";
-  }
+  if (GInstallDir.empty()) GInstallDir = ProposedInstallDir();
   ProposeFolder(GInstallDir);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
+#include "engine/Engine.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
 
@@ -32,16 +33,7 @@ void TPNLInstallChooseDownloadDir::BeforeShow() {
           "they are completed.\r\rIn most common cases the folder proposed\ris the best place and you can just "
           "press\rthe \"next\" button, otherwise choose a folder.");
   if (!FolderTree) CreateFolderTree();
-  if (GDownloadDir.empty()) {
-    GDownloadDir = GInstallDir.substr(0, 3);
-    // A later letter wins: C before D before E.
-    for (char letter : {'E', 'D', 'C'}) {
-      const std::string root = std::string(1, letter) + ":\\";
-      if (GetDriveTypeA(root.c_str()) == DRIVE_FIXED && DirectoryExists(root + "Downloads"))
-        GDownloadDir = root + "Downloads";
-    }
-    if (GDownloadDir.size() == 3) GDownloadDir += "Downloads";
-  }
+  if (GDownloadDir.empty()) GDownloadDir = ProposedDownloadDir(GInstallDir);
   ProposeFolder(GDownloadDir);
 }
 

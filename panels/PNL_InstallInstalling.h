@@ -1,10 +1,10 @@
-// The installation itself: folders, programs, toolbar, uninstall entry, shortcuts, data files
-// and the removal list, all inside AfterShow, with the bar showing how far it got.
+// The installation's progress panel: starts the installation engine with the user's answers
+// and shows how far it got; the completion panel follows when it is done.
 #pragma once
 #include <string>
 
+#include "app/EngineRun.h"
 #include "app/Frame_Panel.h"
-#include "lib/win/ShellHelpers.h"
 
 class TPNLInstallInstalling : public TFramePanel {
  public:
@@ -12,8 +12,11 @@ class TPNLInstallInstalling : public TFramePanel {
   void BeforeShow() override;
   void AfterShow() override;
 
-  // Bar to Position, caption to the nearest whole per cent; then pending messages run.
+  // Bar to Position, caption to the nearest whole per cent.
   void ShowInstallProgress(int Position);
 
   HWND Label12 = nullptr, ProgressBar1 = nullptr;
+
+ private:
+  TEngineRun run_;
 };

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <string_view>
 
-#include "app/Appl_Globals.h"
 #include "lib/LIB_kvHosts.h"
 #include "lib/LIB_kvURL.h"
 
@@ -82,7 +81,7 @@ void WriteNodeKey(TDataFile& f, const char* name, const std::array<THostEntry, N
 }
 
 void Report(const TDataFileProgress& progress, int percent) {
-  if (progress.Step) progress.Step(percent);
+  if (progress) progress(percent);
 }
 
 // GDataWriter lives only while its file is written, even when a write fails.
@@ -202,12 +201,13 @@ void WriteHashList(TDataFile& f) {
   w.WriteMarker(f, KMarkerEnd);
 }
 
-void WriteDataFile(const std::string& FileName, const TDataFileProgress& progress) {
-  WriteDataFile(CreateFileSink(FileName), progress);
+std::string WriteDataFile(const std::string& FileName, const TDataFileValues& values,
+                          const TDataFileProgress& progress) {
+  return WriteDataFile(CreateFileSink(FileName), values, progress);
 }
 
-void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& progress,
-                   const TDataFileSources& sources) {
+std::string WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileValues& values,
+                          const TDataFileProgress& progress, const TDataFileSources& sources) {
   // On a failed write the writer and the file are released on the way out; the bytes
   // already on disk stay.
   auto writer = std::make_unique<TLibData1_ReadWrite>();
@@ -217,11 +217,11 @@ void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& pro
   w.WriteRawByte(f, 0);  // format version
   w.WritePlainText(f, NewScrambleKey());
 
-  w.WriteText(f, GDataDir);
-  w.WriteText(f, GDownloadDir);
+  w.WriteText(f, values.DataDir);
+  w.WriteText(f, values.DownloadDir);
   w.WriteInteger(f, 3);
   w.WriteInteger(f, 3);
-  w.WriteText(f, GInstallerTag);
+  w.WriteText(f, values.InstallerTag);
   w.WriteInteger(f, 100);
   w.WriteText(f, "");
   w.WriteText(f, "");
@@ -239,18 +239,18 @@ void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& pro
   w.WriteText(f, std::string(KMakerHostRoot) + KInstallerPath);
   w.WriteText(f, std::string(KMirrorHostRoot) + KInstallerPath);
   w.WriteTruncated(f, sources.Now() - 100);
-  w.WriteInteger(f, ConnectionSpeedValue(GConnectionType));
+  w.WriteInteger(f, ConnectionSpeedValue(values.ConnectionType));
 
   Report(progress, 94);
-  if (progress.ProcessMessages) progress.ProcessMessages();
 
   TWriterScope scope(writer.get());
-  if (!GDownloadDir.empty() && GDownloadDir.back() == '\\') GDownloadDir.pop_back();
+  std::string downloadDir = values.DownloadDir;
+  if (!downloadDir.empty() && downloadDir.back() == '\\') downloadDir.pop_back();
 
   w.WriteMarker(f, KMarkerFolders);
   w.WriteInteger(f, 1);
   w.WriteMarker(f, KMarkerFolders);
-  w.WriteText(f, GDownloadDir);
+  w.WriteText(f, downloadDir);
   w.WriteBoolean(f, true);
   w.WriteBoolean(f, true);
   w.WriteMarker(f, KMarkerEnd);
@@ -274,4 +274,5 @@ void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& pro
   WriteHashList(f);
   w.WriteMarker(f, KMarkerEnd);
   f.Close();
+  return downloadDir;
 }

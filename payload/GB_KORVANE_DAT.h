@@ -41,7 +41,7 @@ std::string BlockedRangeText(const TBlockedRange& range);
 // The dotted text of a host: plain decimal octets, o1 first; StrToNodeAddr gives the host back.
 std::string DottedText(const THostEntry& host);
 
-// The client's speed figure for the connection kind chosen by the user (GConnectionType).
+// The client's speed figure for the connection kind chosen by the user.
 int32_t ConnectionSpeedValue(int connectionType);
 
 // The writer of the file being written; set by WriteDataFile before the list writers run.
@@ -53,12 +53,16 @@ void WriteTolkHosts(TDataFile& f, double (*now)());
 void WriteSettings(TDataFile& f);
 void WriteHashList(TDataFile& f);
 
-// How the installation panel follows the writing: Step(p) at 94, 95, 96, 98 and 99 per cent,
-// and one more message pump right after the 94.
-struct TDataFileProgress {
-  std::function<void(int percent)> Step;
-  std::function<void()> ProcessMessages;
+// What a data file records of the user's choices.
+struct TDataFileValues {
+  std::string DataDir;
+  std::string DownloadDir;
+  std::string InstallerTag;
+  int ConnectionType = 8;
 };
+
+// Called at 94, 95, 96, 98 and 99 per cent of the installation.
+using TDataFileProgress = std::function<void(int percent)>;
 
 // Where the varying content of a file comes from. The installer uses the system's clock and
 // GUID generator; tests fix them to get a repeatable file.
@@ -67,10 +71,12 @@ struct TDataFileSources {
   TGuid (*NewGuid)() = CreateGuid;
 };
 
-// Writes one complete data file from the shared state (GDataDir, GDownloadDir, GInstallerTag,
-// GConnectionType); drops one trailing "\" from GDownloadDir on the way. Failures raise
-// EInOutError; the partly written file stays.
-void WriteDataFile(const std::string& FileName, const TDataFileProgress& progress = {});
+// Writes one complete data file. The header records the download folder as given; from the
+// folder list on, one trailing "\" is dropped, and the folder so changed is returned: the
+// installation keeps it for what follows. Failures raise EInOutError; the partly written file
+// stays.
+std::string WriteDataFile(const std::string& FileName, const TDataFileValues& values,
+                          const TDataFileProgress& progress = {});
 // The same into an already created file.
-void WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileProgress& progress = {},
-                   const TDataFileSources& sources = {});
+std::string WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileValues& values,
+                          const TDataFileProgress& progress = {}, const TDataFileSources& sources = {});

@@ -24,6 +24,15 @@ inline constexpr TPayloadSizes KToolbarInstaller{1268, 1297827, 1311504};  // GB
 // The last progress value a writer reports.
 constexpr int WriteProgressEnd(const TPayloadSizes& s) { return s.CLen + s.USize; }
 
+// Bar range of the installation: what the client program and the uninstaller report, plus a
+// tenth of it for the steps after them.
+constexpr int InstallProgressMaximum() {
+  const int written = WriteProgressEnd(KClientProgram) + WriteProgressEnd(KUninstaller);
+  return written + written / 10;
+}
+// Bar range of the upgrade: both programs' writer ranges, of which only the client's moves the bar.
+inline constexpr int KUpgradeProgressMaximum = WriteProgressEnd(KClientProgram) + WriteProgressEnd(KUninstaller);
+
 struct TPayload {
   const uint8_t* Data;  // Chunks × 1024 bytes
   TPayloadSizes Sizes;

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Appl_Globals.h"
 #include "lib/LIB_Data1_ReadWrite.h"
 #include "lib/LIB_DataFileReader.h"
 #include "payload/GB_KORVANE_DAT.h"
@@ -120,23 +119,22 @@ void Dump(const TDataFileContent& c, std::ostream& out) {
 
 int Write(const std::vector<std::string>& args) {
   if (args.empty() || args[0].starts_with("--")) throw EUsage("write needs a file name");
-  ResetGlobals();
-  GInstallerTag = "03";  // what the installer's program entry sets
+  TDataFileValues values{.InstallerTag = "03"};  // the tag the installer's program entry sets
   for (size_t i = 1; i < args.size(); i += 2) {
     const std::string& opt = args[i];
     if (opt != "--data-dir" && opt != "--download-dir" && opt != "--connection" && opt != "--tag")
       throw EUsage("unknown option " + opt);
     if (i + 1 >= args.size()) throw EUsage(opt + " needs a value");
     const std::string& value = args[i + 1];
-    if (opt == "--data-dir") GDataDir = value;
-    if (opt == "--download-dir") GDownloadDir = value;
-    if (opt == "--tag") GInstallerTag = value;
+    if (opt == "--data-dir") values.DataDir = value;
+    if (opt == "--download-dir") values.DownloadDir = value;
+    if (opt == "--tag") values.InstallerTag = value;
     if (opt == "--connection") {
       if (value != "0" && SafeStrToInt(value) == 0) throw EUsage("--connection needs an integer, not " + value);
-      GConnectionType = SafeStrToInt(value);
+      values.ConnectionType = SafeStrToInt(value);
     }
   }
-  WriteDataFile(args[0]);
+  WriteDataFile(args[0], values);
   return 0;
 }
 

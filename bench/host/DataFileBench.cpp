@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Appl_Globals.h"
 #include "payload/GB_KORVANE_DAT.h"
 
 namespace {
@@ -26,15 +25,15 @@ int main(int argc, char** argv) {
   const fs::path dir = fs::temp_directory_path() / "kvdat_bench";
   fs::create_directories(dir);
   const std::string datPath = (dir / "Korvane.Dat").string(), rawPath = (dir / "same-bytes.bin").string();
-  GDataDir = "C:\\Users\\User\\AppData\\Local\\Korvane P2P\\";
-  GInstallerTag = "03";
+  const TDataFileValues values{.DataDir = "C:\\Users\\User\\AppData\\Local\\Korvane P2P\\",
+                               .DownloadDir = "C:\\Users\\User\\Downloads\\Korvane\\",
+                               .InstallerTag = "03"};
 
   std::vector<double> writer, single;
   size_t size = 0;
   for (int i = 0; i < rounds; ++i) {
-    GDownloadDir = "C:\\Users\\User\\Downloads\\Korvane\\";
     const auto t0 = Clock::now();
-    WriteDataFile(datPath);
+    WriteDataFile(datPath, values);
     writer.push_back(Millis(Clock::now() - t0));
 
     std::ifstream in(datPath, std::ios::binary);

@@ -1,8 +1,9 @@
-// Under Wine: the installation engine from "&Install Now" to the completion panel, less the
-// fixed slide-out before the completion panel, against the bare cost of inflating the same
+// Under Wine: the installation in the window, from "&Install Now" to the completion panel, less
+// the fixed slide-out before the completion panel, against the bare cost of inflating the same
 // three payloads and writing the same two data files, in the same run. Also the longest gap
-// between two message pumps while the engine runs: a helper thread posts a message every
-// millisecond and the window notes when each is handled. Goals: ratio <= 1.5, gap <= 50 ms.
+// between two messages handled on the UI thread during the whole installation: a helper thread
+// posts a message every millisecond and the window notes when each is handled. Goals: ratio <=
+// 1.5, gap <= 16 ms (one frame).
 #include <windows.h>
 #include <shlobj.h>
 #include <zlib.h>
@@ -116,7 +117,13 @@ int main(int argc, char** argv) {
         }
       });
       const auto t0 = Clock::now();
+      gHandedOver = {};
       form.ShowPanel("PNLInstallInstalling", false);
+      // The engine runs on its worker; the UI thread waits for messages as an idle one does.
+      while (gHandedOver == Clock::time_point{}) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        ProcessMessages();
+      }
       run = false;
       poster.join();
       // The slide-out before the completion panel: 11 steps that each wait more than 40 ms.
@@ -135,9 +142,9 @@ int main(int argc, char** argv) {
     BareInflate(GB_KorvaneP2P_exe_Data, KClientProgram, bare + "Korvane.Exe");
     BareInflate(GB_Uninstall_exe_Data, KUninstaller, bare + "Uninstall.Exe");
     BareInflate(GB_korvane_toolbar_exe_Data, KToolbarInstaller, bare + "Korvane_toolbar.exe");
-    GDownloadDir = "C:\\Downloads\\";
-    WriteDataFile(bare + "Korvane.Dat");
-    WriteDataFile(bare + "KVInst.Dat");
+    const TDataFileValues values{"C:\\Data\\", "C:\\Downloads\\", "03", 8};
+    WriteDataFile(bare + "Korvane.Dat", values);
+    WriteDataFile(bare + "KVInst.Dat", values);
     baseline.push_back(Ms(Clock::now() - b0));
     RemoveFolderFiles(bare);
     CreateDirectoryA(bare.c_str(), nullptr);
@@ -146,6 +153,8 @@ int main(int argc, char** argv) {
   const double e = Median(engine), b = Median(baseline), g = *std::max_element(gaps.begin(), gaps.end());
   std::printf("wine: engine %.1f ms (less the slide-out), bare inflation and data files %.1f ms, ratio %.2f (goal <= 1.5)\n",
               e, b, e / b);
-  std::printf("wine: longest gap between two message pumps during the engine %.1f ms (goal <= 50)\n", g);
+  std::printf("wine: longest gap between two messages handled on the UI thread during the installation %.1f ms "
+              "(goal <= 16)\n",
+              g);
   return 0;
 }

@@ -7,17 +7,13 @@
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/win/WinHandles.h"
-#include "payload/win/PayloadWriter.h"
+#include "lib/win/WinApp.h"
 
 namespace {
-bool FolderExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 bool ForceDirectories(std::string dir) {
   if (dir.ends_with('\\')) dir.pop_back();
-  if (dir.size() < 3 || FolderExists(dir)) return true;
+  if (dir.size() < 3 || DirectoryExists(dir)) return true;
   const std::string parent = FolderPart(dir);
   if (parent == dir) return true;
   return ForceDirectories(parent) && CreateDirectoryA(dir.c_str(), nullptr);
@@ -41,6 +37,22 @@ class TComInit {
   bool ok_;
 };
 }  // namespace
+
+bool DirectoryExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> KnownFolder(int csidl) {
+  char buf[MAX_PATH];
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return std::nullopt;
+  return std::string(buf);
+}
 
 void ForceFolder(const std::string& Path) {
   const std::string folder = Path.ends_with('\\') ? Path : Path + "\\";

@@ -1,6 +1,10 @@
 // Folders and shell links written by the installation and the upgrade.
 #pragma once
+#include <optional>
 #include <string>
+
+bool DirectoryExists(const std::string& path);
+bool FileExists(const std::string& path);
 
 // Creates a folder with all missing parents; "\" is appended when missing. Raises EInOutError
 // with the system's code when the folder cannot be made.
@@ -10,6 +14,9 @@ void ForceFolder(const std::string& Path);
 // object raises; what the link object does with the values is not checked.
 void CreateShortcut(const std::string& Target, const std::string& LinkFile, const std::string& Description,
                     int IconIndex, const std::string& Arguments);
+
+// A folder of the shell (CSIDL_...), without a trailing backslash; nothing when the shell has none.
+std::optional<std::string> KnownFolder(int csidl);
 
 // The product web site, target of two Start-menu links.
 inline constexpr char KProductSite[] = "http://www.korvane-p2p.example";

@@ -120,3 +120,13 @@ std::string ExePath() {
     path.resize(path.size() * 2);
   }
 }
+
+std::string SysErrorMessage(DWORD code) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string s(text ? text : "", n);
+  LocalFree(text);
+  while (!s.empty() && (static_cast<unsigned char>(s.back()) <= ' ' || s.back() == '.')) s.pop_back();
+  return s;
+}

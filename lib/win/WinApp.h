@@ -56,3 +56,6 @@ void SetPreTranslate(TPreTranslate hook, HWND dialogRoot);
 
 // The path of the running executable.
 std::string ExePath();
+
+// The system's text for an error code, without the trailing full stop and line break.
+std::string SysErrorMessage(DWORD code);

@@ -4,6 +4,6 @@
 
 extern const unsigned char GB_KorvaneP2P_exe_Data[];
 
-void WriteClientProgram(const std::string& FileName, HWND ProgressBar, HWND ProgressCaption) {
-  WritePayloadFile({GB_KorvaneP2P_exe_Data, KClientProgram}, FileName, ProgressBar, ProgressCaption);
+void WriteClientProgram(const std::string& FileName, const TReportProgress& report) {
+  WritePayloadFile({GB_KorvaneP2P_exe_Data, KClientProgram}, FileName, report);
 }

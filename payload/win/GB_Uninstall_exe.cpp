@@ -4,6 +4,6 @@
 
 extern const unsigned char GB_Uninstall_exe_Data[];
 
-void WriteUninstaller(const std::string& FileName, HWND ProgressBar, HWND ProgressCaption) {
-  WritePayloadFile({GB_Uninstall_exe_Data, KUninstaller}, FileName, ProgressBar, ProgressCaption);
+void WriteUninstaller(const std::string& FileName, const TReportProgress& report) {
+  WritePayloadFile({GB_Uninstall_exe_Data, KUninstaller}, FileName, report);
 }

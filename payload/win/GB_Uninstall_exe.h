@@ -1,9 +1,8 @@
 // The carried copy of the uninstaller, "Uninstall.Exe".
 #pragma once
-#include <windows.h>
-
 #include <string>
 
-// Writes the program to FileName; the caller has set the bar's maximum. Bar and caption may
-// be null (the caption is used only with a bar).
-void WriteUninstaller(const std::string& FileName, HWND ProgressBar = nullptr, HWND ProgressCaption = nullptr);
+#include "payload/GB_Payload.h"
+
+// Writes the program to FileName, reporting the writer's progress values to `report`.
+void WriteUninstaller(const std::string& FileName, const TReportProgress& report = {});

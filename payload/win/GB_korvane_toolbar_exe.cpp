@@ -4,6 +4,6 @@
 
 extern const unsigned char GB_korvane_toolbar_exe_Data[];
 
-void WriteToolbarInstaller(const std::string& FileName, HWND ProgressBar, HWND ProgressCaption) {
-  WritePayloadFile({GB_korvane_toolbar_exe_Data, KToolbarInstaller}, FileName, ProgressBar, ProgressCaption);
+void WriteToolbarInstaller(const std::string& FileName, const TReportProgress& report) {
+  WritePayloadFile({GB_korvane_toolbar_exe_Data, KToolbarInstaller}, FileName, report);
 }

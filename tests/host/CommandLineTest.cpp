@@ -1,55 +1,101 @@
 #include <gtest/gtest.h>
 
-#include "app/Appl_Globals.h"
+#include "lib/LIB_CommandLine.h"
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_Random.h"
 
 namespace {
 
-struct Case {
-  const char* what;
-  std::vector<std::string> args;
-  bool autoUpdate;
-  std::string dir;
-};
+TEST(CommandLine, SplitRemovesQuotesAndEscapesNothing) {
+  const struct {
+    const char* text;
+    std::vector<std::string> args;
+  } cases[] = {
+      {"", {}},
+      {"  a   b\tc ", {"a", "b", "c"}},
+      {"\"C:\\Program Files\\Korvane P2P\\\"", {"C:\\Program Files\\Korvane P2P\\"}},  // no stray quote
+      {"/LOG=\"C:\\my logs\\a.log\" x", {"/LOG=C:\\my logs\\a.log", "x"}},
+      {"a\"\"b \"\"", {"ab", ""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.text), c.args) << c.text;
+  EXPECT_EQ(ArgumentsText("\"C:\\Program Files\\Install_Korvane.exe\" /S /D=C:\\A B"), " /S /D=C:\\A B");
+  EXPECT_EQ(ArgumentsText("Install_Korvane.exe"), "");
+}
 
-TEST(CommandLine, Table) {
-  const Case cases[] = {
-      {"keyword in capitals, folder case kept, backslash added", {"/AUTOUPDATE", "C:\\Apps\\Client"}, true, "C:\\Apps\\Client\\"},
-      {"mixed case keyword, backslash already there", {"/AutoUpdate", "D:\\Korvane\\"}, true, "D:\\Korvane\\"},
-      {"keyword alone", {"/autoupdate"}, false, ""},
-      {"keyword alone with trailing blanks", {"/autoupdate   "}, false, ""},
-      {"keyword not at the start", {"-x", "/autoupdate", "C:\\A"}, false, ""},
-      {"quoted folder keeps its blanks", {"/autoupdate", "C:\\Program Files\\Korvane P2P"}, true, "C:\\Program Files\\Korvane P2P\\"},
-      {"unquoted parts joined by one blank", {"/autoupdate", "C:\\My", "Folder"}, true, "C:\\My Folder\\"},
-      {"blanks inside one argument after the keyword trimmed", {"/autoupdate    C:\\X  "}, true, "C:\\X\\"},
-      {"no arguments", {}, false, ""},
-      {"other words", {"hello", "world"}, false, ""},
+TEST(CommandLine, SelfUpdate) {
+  const struct {
+    const char* what;
+    const char* text;
+    bool autoUpdate;
+    std::string dir;
+  } cases[] = {
+      {"keyword in capitals, folder case kept, backslash added", "/AUTOUPDATE C:\\Apps\\Client", true, "C:\\Apps\\Client\\"},
+      {"mixed case keyword, backslash already there", "/AutoUpdate D:\\Korvane\\", true, "D:\\Korvane\\"},
+      {"keyword alone", "/autoupdate", false, ""},
+      {"keyword alone with trailing blanks", "\"/autoupdate   \"", false, ""},
+      {"keyword not at the start", "-x /autoupdate C:\\A", false, ""},
+      {"quoted folder keeps its blanks", "/autoupdate \"C:\\Program Files\\Korvane P2P\"", true, "C:\\Program Files\\Korvane P2P\\"},
+      {"quoted folder with its backslash, as the client names itself", "/autoupdate \"C:\\Program Files\\Korvane P2P\\\"",
+       true, "C:\\Program Files\\Korvane P2P\\"},
+      {"unquoted parts joined by one blank", "/autoupdate C:\\My    Folder", true, "C:\\My Folder\\"},
+      {"blanks inside one argument after the keyword trimmed", "\"/autoupdate    C:\\X  \"", true, "C:\\X\\"},
+      {"a log first", "/LOG=C:\\u.log /autoupdate C:\\X", true, "C:\\X\\"},
+      {"no arguments", "", false, ""},
+      {"other words", "hello world", false, ""},
   };
   for (const auto& c : cases) {
-    const TCommandLine cl = ParseCommandLine(c.args);
+    const TCommandLine cl = ParseCommandLine(c.text);
     EXPECT_EQ(cl.AutoUpdate, c.autoUpdate) << c.what;
     EXPECT_EQ(cl.InstallDir, c.dir) << c.what;
+    EXPECT_FALSE(cl.Silent) << c.what;
   }
+  EXPECT_EQ(ParseCommandLine("/LOG=C:\\u.log /autoupdate C:\\X").LogFile, "C:\\u.log");
 }
 
-TEST(CommandLine, ApplyLeavesStateAloneWithoutKeyword) {
-  ResetGlobals();
-  ApplyCommandLine({"/autoupdate"});
-  EXPECT_FALSE(GAutoUpdate);
-  EXPECT_EQ(GInstallDir, "");
-  ApplyCommandLine({"/autoupdate", "E:\\K"});
-  EXPECT_TRUE(GAutoUpdate);
-  EXPECT_EQ(GInstallDir, "E:\\K\\");
-  ResetGlobals();
+TEST(CommandLine, SilentDefaultsAndSwitches) {
+  TCommandLine cl = ParseCommandLine("/S");
+  EXPECT_TRUE(cl.Silent);
+  EXPECT_EQ(cl.Error, "");
+  EXPECT_EQ(cl.InstallDir, "");
+  EXPECT_EQ(cl.DownloadDir, "");
+  EXPECT_EQ(cl.ConnectionType, 8);
+  EXPECT_TRUE(cl.DesktopShortcut);
+  EXPECT_FALSE(cl.Toolbar);  // bundled software never without being asked for
+
+  cl = ParseCommandLine("/s /DOWNLOAD=\"D:\\My Files\" /connection=3 /NODESKTOP /TOOLBAR /LOG=C:\\i.log "
+                        "/D=C:\\Program Files\\Korvane  P2P  ");
+  EXPECT_EQ(cl.Error, "");
+  EXPECT_EQ(cl.InstallDir, "C:\\Program Files\\Korvane  P2P\\");  // the rest of the line, inner blanks kept
+  EXPECT_EQ(cl.DownloadDir, "D:\\My Files");
+  EXPECT_EQ(cl.ConnectionType, 3);
+  EXPECT_FALSE(cl.DesktopShortcut);
+  EXPECT_TRUE(cl.Toolbar);
+  EXPECT_EQ(cl.LogFile, "C:\\i.log");
+  EXPECT_FALSE(cl.AutoUpdate);
+  // What follows /D= belongs to the folder, switches or not.
+  EXPECT_FALSE(ParseCommandLine("/S /D=C:\\A /TOOLBAR").Toolbar);
+  EXPECT_EQ(ParseCommandLine("/S /D=C:\\A /TOOLBAR").Error, "/D: \"C:\\A /TOOLBAR\" is not a valid folder");
 }
 
-TEST(Globals, InitialChoices) {
-  ResetGlobals();
-  EXPECT_EQ(GConnectionType, 8);
-  EXPECT_TRUE(GInstallToolbar);
-  EXPECT_FALSE(GDesktopShortcut);
-  EXPECT_EQ(GInstallerTag, "XX");
+TEST(CommandLine, SilentRefusals) {
+  const struct {
+    const char* text;
+    const char* error;
+  } cases[] = {
+      {"/S /X", "unknown argument \"/X\""},
+      {"/S stray", "unknown argument \"stray\""},
+      {"/S /CONNECTION=9", "/CONNECTION takes a number from 0 to 8, not \"9\""},
+      {"/S /CONNECTION=", "/CONNECTION takes a number from 0 to 8, not \"\""},
+      {"/S /DOWNLOAD=D:Files", "/DOWNLOAD: \"D:Files\" is not a valid folder"},
+      {"/S /D=", "/D: \"\" is not a valid folder"},
+      {"/S /D=C:\\a*b", "/D: \"C:\\a*b\" is not a valid folder"},
+      {"/S /D=relative\\folder", "/D: \"relative\\folder\" is not a valid folder"},
+  };
+  for (const auto& c : cases) {
+    const TCommandLine cl = ParseCommandLine(c.text);
+    EXPECT_TRUE(cl.Silent) << c.text;
+    EXPECT_EQ(cl.Error, c.error) << c.text;
+  }
 }
 
 TEST(IOError, Texts) {

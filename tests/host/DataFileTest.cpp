@@ -7,7 +7,6 @@
 
 #include <zlib.h>
 
-#include "app/Appl_Globals.h"
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_Random.h"
 #include "payload/GB_KORVANE_DAT.h"
@@ -20,22 +19,21 @@ namespace fs = std::filesystem;
 class DataFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    GInstallerTag = "03";
+    V = {.InstallerTag = "03"};
     Dir = fs::temp_directory_path() / ("kvdat_test_" + std::to_string(::getpid()));
     fs::create_directories(Dir);
   }
-  void TearDown() override {
-    fs::remove_all(Dir);
-    ResetGlobals();
-  }
+  void TearDown() override { fs::remove_all(Dir); }
+  // Writes V's file; the download folder as the writer changed it goes back into V, as the
+  // installation carries it on to its second file.
   std::string Write(const std::string& name, const TDataFileProgress& progress = {}) {
     const std::string path = (Dir / name).string();
-    WriteDataFile(path, progress);
+    V.DownloadDir = WriteDataFile(path, V, progress);
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
   fs::path Dir;
+  TDataFileValues V;
 };
 
 template <size_t N>
@@ -50,9 +48,9 @@ bool SameHost(const TNodeAddr& a, const THostEntry& h) {
 }
 
 TEST_F(DataFile, ReadsBackAsWritten) {
-  GDataDir = "C:\\Users\\Ann\\AppData\\Local\\Korvane P2P\\";
-  GDownloadDir = "D:\\Shared";
-  GConnectionType = 2;
+  V.DataDir = "C:\\Users\\Ann\\AppData\\Local\\Korvane P2P\\";
+  V.DownloadDir = "D:\\Shared";
+  V.ConnectionType = 2;
   const double before = NowDays();
   const std::string bytes = Write("Korvane.Dat");
   const double after = NowDays();
@@ -65,7 +63,7 @@ TEST_F(DataFile, ReadsBackAsWritten) {
   EXPECT_LE(c.Key.size(), 977u);
 
   const TDataFileHeader& h = c.Header;
-  EXPECT_EQ(h.DataDir, GDataDir);
+  EXPECT_EQ(h.DataDir, V.DataDir);
   EXPECT_EQ(h.DownloadDir, "D:\\Shared");
   EXPECT_EQ(std::tie(h.H3, h.H4, h.H6, h.H10, h.H15, h.H16, h.H18), std::make_tuple(3, 3, 100, 0, 0, 0, 120));
   EXPECT_EQ(h.InstallerTag, "03");
@@ -170,13 +168,13 @@ TEST_F(DataFile, WholeFileWithFixedClockGuidAndRandomIsPinned) {
       {"C:\\Users\\Bob\\AppData\\Local\\Korvane P2P\\", "C:\\Users\\Bob\\Downloads\\Korvane", -3, 238443, 0x92574EC1},
   };
   for (const auto& c : cases) {
-    GDataDir = c.dataDir;
-    GDownloadDir = c.downloadDir;
-    GConnectionType = c.connection;
+    V.DataDir = c.dataDir;
+    V.DownloadDir = c.downloadDir;
+    V.ConnectionType = c.connection;
     ResetRandom();
     GFixedClock = 46365.2692366551;
     std::string out;
-    WriteDataFile(std::make_unique<TMemorySink>(out), {}, {FixedClock, FixedGuid});
+    WriteDataFile(std::make_unique<TMemorySink>(out), V, {}, {FixedClock, FixedGuid});
     EXPECT_EQ(out.size(), c.size) << c.dataDir;
     EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef*>(out.data()), static_cast<uInt>(out.size())), c.crc)
         << c.dataDir;
@@ -189,7 +187,7 @@ TEST_F(DataFile, WholeFileWithFixedClockGuidAndRandomIsPinned) {
 }
 
 TEST_F(DataFile, TwoFilesDifferInKeyGuidAndBooleans) {
-  GDownloadDir = "D:\\Shared";
+  V.DownloadDir = "D:\\Shared";
   const std::string a = Write("a.dat"), b = Write("b.dat");
   const TDataFileContent ca = ReadDataFile(a), cb = ReadDataFile(b);
   EXPECT_NE(ca.Key, cb.Key);
@@ -210,11 +208,11 @@ TEST_F(DataFile, TrailingBackslashOfTheDownloadFolder) {
     const char* folder;
   } cases[] = {{"D:\\Shared\\", "D:\\Shared\\", "D:\\Shared"}, {"D:\\Shared", "D:\\Shared", "D:\\Shared"}, {"", "", ""}};
   for (const auto& c : cases) {
-    GDownloadDir = c.dir;
+    V.DownloadDir = c.dir;
     const TDataFileContent first = ReadDataFile(Write("1.dat"));
     EXPECT_EQ(first.Header.DownloadDir, c.firstH2);
     EXPECT_EQ(first.Folders.at(0).Path, c.folder);
-    EXPECT_EQ(GDownloadDir, c.folder);
+    EXPECT_EQ(V.DownloadDir, c.folder);
     const TDataFileContent second = ReadDataFile(Write("2.dat"));
     EXPECT_EQ(second.Header.DownloadDir, c.folder);
   }
@@ -222,17 +220,14 @@ TEST_F(DataFile, TrailingBackslashOfTheDownloadFolder) {
 
 TEST_F(DataFile, ProgressPoints) {
   std::vector<std::string> events;
-  TDataFileProgress progress;
-  progress.Step = [&](int p) { events.push_back(std::to_string(p)); };
-  progress.ProcessMessages = [&] { events.push_back("pump"); };
-  Write("p.dat", progress);
-  EXPECT_EQ(events, (std::vector<std::string>{"94", "pump", "95", "96", "98", "99"}));
+  Write("p.dat", [&](int p) { events.push_back(std::to_string(p)); });
+  EXPECT_EQ(events, (std::vector<std::string>{"94", "95", "96", "98", "99"}));
   EXPECT_EQ(GDataWriter, nullptr);
 }
 
 TEST_F(DataFile, ConnectionSpeedInTheHeader) {
   for (int type : {0, 4, 7, 8, -3}) {
-    GConnectionType = type;
+    V.ConnectionType = type;
     EXPECT_EQ(ReadDataFile(Write("c.dat")).Header.ConnectionSpeed, ConnectionSpeedValue(type));
   }
 }
@@ -242,7 +237,7 @@ TEST_F(DataFile, FullDiskStopsWithIOError112) {
   for (size_t failAt : {0u, 1u, 5000u, 100000u}) {
     std::string out;
     try {
-      WriteDataFile(std::make_unique<TMemorySink>(out, failAt));
+      WriteDataFile(std::make_unique<TMemorySink>(out, failAt), V);
       FAIL() << "no error at " << failAt;
     } catch (const EInOutError& e) {
       EXPECT_STREQ(e.what(), "I/O error 112");
@@ -253,14 +248,14 @@ TEST_F(DataFile, FullDiskStopsWithIOError112) {
   // The real thing: the system's own "no space" error.
   if (fs::exists("/dev/full")) {
     try {
-      WriteDataFile("/dev/full");
+      WriteDataFile("/dev/full", V);
       FAIL() << "no error";
     } catch (const EInOutError& e) {
       EXPECT_STREQ(e.what(), "I/O error 112");
     }
   }
   try {
-    WriteDataFile((Dir / "missing" / "x.dat").string());
+    WriteDataFile((Dir / "missing" / "x.dat").string(), V);
     FAIL() << "no error";
   } catch (const EInOutError& e) {
     EXPECT_EQ(e.ErrorCode, 3);
@@ -273,7 +268,7 @@ class DataFileReader : public DataFile {
  protected:
   void SetUp() override {
     DataFile::SetUp();
-    GDownloadDir = "D:\\Shared";
+    V.DownloadDir = "D:\\Shared";
     Good = Write("good.dat");
   }
   static size_t ErrorOffset(const std::string& bytes) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/Appl_Globals.h"
 #include "lib/LIB_ErrorReport.h"
 
 namespace {
@@ -19,11 +18,8 @@ TEST(ErrorReport, PercentEncodeKeepsOnlyUnreservedCharacters) {
 }
 
 TEST(ErrorReport, FieldsInOrderEachQuoted) {
-  ResetGlobals();
-  GInstallDir = "C:\\K\\";
-  GDataDir = "C:\\K\\";
-  GAppDataDir = "C:\\A\\";
-  EXPECT_EQ(ErrorReportURL("http://127.0.0.1:1/r.php?", "Error", "x & y"),
+  const TReportFolders folders{.InstallDir = "C:\\K\\", .DataDir = "C:\\K\\", .AppDataDir = "C:\\A\\"};
+  EXPECT_EQ(ErrorReportURL("http://127.0.0.1:1/r.php?", "Error", folders, "x & y"),
             "http://127.0.0.1:1/r.php?T=Korvane&V=3&A=%22Error%22&B=%22C%3A%5CK%5C%22&C=%22%22"
             "&D=%22C%3A%5CK%5C%22&E=%22C%3A%5CA%5C%22&F=%22x%20%26%20y%22");
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "lib/LIB_InstallPaths.h"
+#include "payload/GB_Payload.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "tests/windows/TestFiles.h"
-#include "app/Appl_Globals.h"
 #include "payload/GB_KORVANE_DAT.h"
 #include "payload/win/GB_KorvaneP2P_exe.h"
 #include "payload/win/GB_Uninstall_exe.h"
@@ -213,14 +212,7 @@ TEST(Client, ShowsItsDataFile) {
     std::vector<std::string> Shown;
   } cases[] = {
       {"written by the installation",
-       [](const std::string& file) {
-         ResetGlobals();
-         GDataDir = "C:\\Data\\Korvane P2P\\";
-         GDownloadDir = "D:\\Shared\\";
-         GConnectionType = 3;
-         GInstallerTag = "03";
-         WriteDataFile(file);
-       },
+       [](const std::string& file) { WriteDataFile(file, {"C:\\Data\\Korvane P2P\\", "D:\\Shared\\", "03", 3}); },
        {"Data folder:\tC:\\Data\\Korvane P2P\\\r\n", "Shared folder:\tD:\\Shared\r\n",
         "Connection speed:\t80 (ADSL / DSL)\r\n", "GUID:\t{", "Installer build:\t03\r\n", "Gnutella hosts:\t500\r\n",
         "Tolk hosts:\t500\r\n", "Settings:\t2118\r\n", "File digests:\t1195\r\n"}},

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/Appl_Globals.h"
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_Errors.h"
 #include "payload/GB_KORVANE_DAT.h"
@@ -38,11 +37,8 @@ TEST(DataFileWin, ClockCountsDaysFrom1899InLocalTime) {
 }
 
 TEST(DataFileWin, WrittenFileReadsBack) {
-  ResetGlobals();
-  GInstallerTag = "03";
-  GDownloadDir = "D:\\Shared\\";
   const std::string path = TempFolder() + "kv_win_test.dat";
-  WriteDataFile(path);
+  EXPECT_EQ(WriteDataFile(path, {"C:\\Data\\", "D:\\Shared\\", "03", 8}), "D:\\Shared");
   std::ifstream in(path, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   in.close();
@@ -52,12 +48,11 @@ TEST(DataFileWin, WrittenFileReadsBack) {
   EXPECT_EQ(c.Folders.at(0).Path, "D:\\Shared");
   EXPECT_EQ(c.Header.Guid.size(), 38u);
   EXPECT_EQ(c.Hashes.size(), 1195u);
-  ResetGlobals();
 }
 
 TEST(DataFileWin, CreateFailuresCarryTheSystemCode) {
   try {
-    WriteDataFile(TempFolder() + "no-such-folder\\x\\Korvane.Dat");
+    WriteDataFile(TempFolder() + "no-such-folder\\x\\Korvane.Dat", {});
     FAIL() << "no error";
   } catch (const EInOutError& e) {
     EXPECT_EQ(e.ErrorCode, ERROR_PATH_NOT_FOUND);

@@ -43,7 +43,7 @@ class Frame : public testing::Test {
  protected:
   void SetUp() override {
     ResetGlobals();
-    form = std::make_unique<TFormMain>(std::vector<std::string>{});
+    form = std::make_unique<TFormMain>(TCommandLine{});
     auto a = std::make_unique<TProbePanel>("PnlProbeA", "Probe A");
     auto b = std::make_unique<TProbePanel>("PNLProbeB", "Probe B");
     probeA = a.get();
@@ -270,7 +270,7 @@ TEST_F(Frame, FadesInAndShowPanelMakesItOpaque) {
   TFormMain& f = *form;
   form.reset();
   (void)f;
-  form = std::make_unique<TFormMain>(std::vector<std::string>{});
+  form = std::make_unique<TFormMain>(TCommandLine{});
   auto probe = std::make_unique<TProbePanel>("PnlProbeC", "C");
   form->AddPanel(std::move(probe));
   form->Show();

@@ -1,8 +1,7 @@
-// The payload writers against the real file system, progress bar and message queue.
+// The payload writers against the real file system.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include "payload/win/GB_KorvaneP2P_exe.h"
 #include "payload/win/GB_Uninstall_exe.h"
 #include "payload/win/GB_korvane_toolbar_exe.h"
+#include "lib/win/WinApp.h"
 #include "payload/win/PayloadWriter.h"
 
 extern const unsigned char GB_Uninstall_exe_Data[];
@@ -52,7 +52,7 @@ class PayloadWriter : public testing::Test {
 
 TEST_F(PayloadWriter, WritesEachProgramAtItsSize) {
   struct {
-    void (*Write)(const std::string&, HWND, HWND);
+    void (*Write)(const std::string&, const TReportProgress&);
     const char* Name;
     TPayloadSizes Sizes;
   } cases[] = {{WriteClientProgram, "Korvane.Exe", KClientProgram},
@@ -66,99 +66,37 @@ TEST_F(PayloadWriter, WritesEachProgramAtItsSize) {
     std::string path = dir + c.Name;
     // An older, larger file of the same name must not leave a tail behind.
     MakeFile(path, c.Sizes.USize + 100000);
-    c.Write(path, nullptr, nullptr);
+    c.Write(path, {});
     EXPECT_EQ(FileSize(path), c.Sizes.USize);
     // A program that Windows can load, with the product icon at index 0.
     EXPECT_EQ(ExtractIconA(GetModuleHandleA(nullptr), path.c_str(), UINT(-1)) != nullptr, c.Sizes.USize != KToolbarInstaller.USize);
   }
 }
 
-// Records what the caption shows at each change, with the bar's position at that moment.
-struct TCaptionLog {
-  HWND Bar;
-  std::vector<std::pair<int, std::string>> Shown;
-  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
-    LRESULT result = DefSubclassProc(h, msg, wp, lp);
-    if (msg == WM_SETTEXT) {
-      auto* log = reinterpret_cast<TCaptionLog*>(self);
-      char text[64];
-      GetWindowTextA(h, text, sizeof text);
-      log->Shown.emplace_back(int(SendMessageA(log->Bar, PBM_GETPOS, 0, 0)), text);
-    }
-    return result;
-  }
-};
-
-TEST_F(PayloadWriter, MovesBarAndCaptionAsTheInstallationShowsThem) {
-  HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 700, 300, nullptr, nullptr, nullptr, nullptr);
-  HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 39, 232, 634, 26, host, nullptr, nullptr, nullptr);
-  HWND caption = CreateWindowExA(0, "STATIC", "0% complete", WS_CHILD, 344, 200, 60, 13, host, nullptr, nullptr, nullptr);
-  // The installation's range: both programs' sizes and a tenth more for the later steps.
-  int sum = WriteProgressEnd(KClientProgram) + WriteProgressEnd(KUninstaller);
-  int maximum = sum + sum / 10;
-  ASSERT_EQ(maximum, 7944118);
-  SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
-  TCaptionLog log{bar, {}};
-  SetWindowSubclass(caption, TCaptionLog::Proc, 1, reinterpret_cast<DWORD_PTR>(&log));
-
-  WriteClientProgram(dir + "Korvane.Exe", bar, caption);
-
-  // The caption follows at most once a frame: every text it shows is the bar's position at that
-  // moment, each one new, and the last one is the end of the write.
-  ASSERT_GE(log.Shown.size(), 2u);
-  EXPECT_EQ(log.Shown.front(), std::make_pair(1024, std::string("0% complete")));
-  for (size_t i = 0; i < log.Shown.size(); ++i) {
-    EXPECT_EQ(log.Shown[i].second, std::to_string(RoundPercent(log.Shown[i].first, maximum)) + "% complete");
-    if (i > 0) EXPECT_NE(log.Shown[i].second, log.Shown[i - 1].second);
-  }
-  // 6,156,616 of 7,944,118 is 77.499 %.
-  EXPECT_EQ(log.Shown.back(), std::make_pair(6156616, std::string("77% complete")));
-  EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 6156616);
-  EXPECT_TRUE(std::is_sorted(log.Shown.begin(), log.Shown.end(),
-                             [](const auto& a, const auto& b) { return a.first < b.first; }));
-  RemoveWindowSubclass(caption, TCaptionLog::Proc, 1);
-  DestroyWindow(host);
-}
-
-TEST_F(PayloadWriter, KeepsPumpingWithoutBar) {
-  // A message posted before the write is handled while the program is still being written
-  // (in the copy phase the file does not exist yet).
-  static std::string path;
-  static long long sizeWhenHandled;
-  static bool handled;
-  path = dir + "Korvane.Exe";
-  handled = false;
-  HWND w = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-  SetWindowSubclass(
-      w,
-      [](HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) -> LRESULT {
-        if (msg == WM_APP) {
-          handled = true;
-          sizeWhenHandled = FileSize(path);
-        }
-        return DefSubclassProc(h, msg, wp, lp);
-      },
-      1, 0);
-  PostMessageA(w, WM_APP, 0, 0);
-  WriteClientProgram(path, nullptr, nullptr);
-  ASSERT_TRUE(handled);
-  EXPECT_LT(sizeWhenHandled, KClientProgram.USize);
-  EXPECT_EQ(FileSize(path), KClientProgram.USize);
-  DestroyWindow(w);
+// The values a front end shows: the copy phase in chunks, then the inflation in blocks, never
+// backwards, ending at the packed plus the unpacked size.
+TEST_F(PayloadWriter, ReportsEveryChunkAndBlockInOrder) {
+  std::vector<int> values;
+  WriteClientProgram(dir + "Korvane.Exe", [&](int v) { values.push_back(v); });
+  const TPayloadSizes s = KClientProgram;
+  ASSERT_EQ(values.size(), size_t(s.Chunks + s.USize / KPayloadChunk + 1));
+  EXPECT_EQ(values.front(), 1024);
+  EXPECT_EQ(values[s.Chunks - 1], s.Chunks * 1024);
+  EXPECT_EQ(values[s.Chunks], s.CLen + 1024);
+  EXPECT_EQ(values.back(), 6156616);
+  EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
 }
 
 TEST_F(PayloadWriter, MissingFolderFailsBeforeDecompressing) {
-  HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_POPUP, 0, 0, 100, 10, nullptr, nullptr, nullptr, nullptr);
-  SendMessageA(bar, PBM_SETRANGE32, 0, WriteProgressEnd(KUninstaller));
+  int last = 0;
   std::string path = dir + "missing\\Uninstall.Exe";
   try {
-    WriteUninstaller(path, bar, nullptr);
+    WriteUninstaller(path, [&](int v) { last = v; });
     FAIL() << "no error";
   } catch (const std::runtime_error& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + path + "\". " + SysErrorMessage(ERROR_PATH_NOT_FOUND));
   }
-  EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), KUninstaller.Chunks * 1024);  // the copy phase only
-  DestroyWindow(bar);
+  EXPECT_EQ(last, KUninstaller.Chunks * 1024);  // the copy phase only
 }
 
 TEST_F(PayloadWriter, FileInUseCannotBeCreated) {
@@ -173,7 +111,7 @@ TEST_F(PayloadWriter, DamagedStreamIsAnErrorAndThePartStays) {
   std::vector<unsigned char> data(GB_Uninstall_exe_Data, GB_Uninstall_exe_Data + KUninstaller.Chunks * 1024);
   data[KUninstaller.CLen / 2] ^= 0x01;
   std::string path = dir + "Uninstall.Exe";
-  EXPECT_THROW(WritePayloadFile({data.data(), KUninstaller}, path, nullptr, nullptr), EZDecompressionError);
+  EXPECT_THROW(WritePayloadFile({data.data(), KUninstaller}, path), EZDecompressionError);
   EXPECT_GT(FileSize(path), 0);
   EXPECT_LE(FileSize(path), KUninstaller.USize);
 }

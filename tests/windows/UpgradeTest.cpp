@@ -18,7 +18,9 @@
 #include "panels/PNL_Error.h"
 #include "panels/PNL_UpgradeFindDir.h"
 #include "panels/PNL_UpgradeStart.h"
+#include "engine/EngineSteps.h"
 #include "panels/PNL_UpgradeUpgrading.h"
+#include "tests/windows/EngineEvents.h"
 #include "tests/windows/LoopbackHttp.h"
 #include "tests/windows/WizardTestUtil.h"
 
@@ -68,11 +70,11 @@ class Upgrade : public TWizardTest {
     engine = Add(std::make_unique<TPNLUpgradeUpgrading>());
     Clean();
     savedEnd_ = TPNLUpgradeUpgrading::EndProcess;
-    TPNLUpgradeUpgrading::WaitStepMs = 5;
+    TPNLUpgradeUpgrading::Retry.Step = std::chrono::milliseconds(5);
     TPNLUpgradeUpgrading::EndProcess = [this](int code) { exitCodes.push_back(code); };
   }
   void TearDown() override {
-    TPNLUpgradeUpgrading::WaitStepMs = 1000;
+    TPNLUpgradeUpgrading::Retry = TRetryPolicy{};
     TPNLUpgradeUpgrading::EndProcess = savedEnd_;
     TWizardTest::TearDown();
     Clean();
@@ -99,9 +101,11 @@ class Upgrade : public TWizardTest {
     form->ShowPanel(name, false);
     return *dynamic_cast<T*>(form->ActivePanel());
   }
-  // Runs the engine as the upgrade button does: its failure reaches the error panel.
+  // Runs the engine as the upgrade button does, until it has handed over: its failure
+  // reaches the error panel.
   void RunEngine() {
     Dispatch([&] { form->ShowPanel("PNLUpgradeUpgrading", false); });
+    WaitUntil([&] { return !form->EngineRunning; });
   }
   std::string ErrorShown() const { return Text(GPnlError->StaticText1); }
 
@@ -328,7 +332,7 @@ class Locked : public Upgrade {
 
 TEST_F(Locked, ThreeFailedAttemptsEachShowTheirNumberThenTheFourthSucceeds) {
   Lock();
-  TPNLUpgradeUpgrading::WaitStepMs = 20;
+  TPNLUpgradeUpgrading::Retry.Step = std::chrono::milliseconds(20);
   RunWatched(3);
   EXPECT_EQ(seen, (std::vector<std::string>{Retry(1), Retry(2), Retry(3)}));
   EXPECT_EQ(Text(label), "");
@@ -355,6 +359,37 @@ TEST_F(Locked, AFileThatStaysLockedKeepsTheOldClientAndEndsOnTheErrorPanelInBoth
   }
 }
 
+// The engine alone, without a window: a client held open for two attempts.
+TEST(UpgradeEngine, RetriesWhileTheClientIsInUseThenReplacesIt) {
+  const std::string dir = "C:\\kvtest upgrade engine\\", client = dir + "Korvane.Exe";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  WriteText(client, "old client");
+  struct TUnlockAfterTwo : TRecordingEvents {
+    TFileHandle Lock;
+    void Status(const std::string& text) override {
+      TRecordingEvents::Status(text);
+      if (std::ranges::count_if(Statuses, [](const std::string& s) { return !s.empty(); }) == 2) Lock.reset();
+    }
+  } events;
+  events.Lock.reset(CreateFileA(client.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(events.Lock);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  TUpgradePlan plan{dir, false, {}};
+  plan.Retry.Step = std::chrono::milliseconds(1);
+  EXPECT_EQ(RunUpgrade(plan, events), dir);
+  CoUninitialize();
+  const std::string retry = "Korvane P2P is still running or in use by another program. Upgrade will retry in a few "
+                            "seconds. (Attempt ";
+  EXPECT_EQ(events.Statuses, (std::vector<std::string>{retry + "1)", "", retry + "2)", ""}));
+  EXPECT_EQ(FileSize(client), KClientProgram.USize);
+  EXPECT_EQ(FileSize(dir + "Uninstall.Exe"), KUninstaller.USize);
+  EXPECT_EQ(events.Positions.back(), KUpgradeProgressMaximum);
+  EXPECT_TRUE(events.Logged("Client program", "(attempt 2): failed, Cannot create file")) << events.LogText();
+  EXPECT_TRUE(events.Logged("Client program", "(attempt 3): done")) << events.LogText();
+  RemoveTree("C:\\kvtest upgrade engine");
+  RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P");
+}
+
 TEST(WriteReplacing, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
   const std::string dir = "C:\\kvtest replace\\";
   CreateDirectoryA(dir.c_str(), nullptr);
@@ -377,11 +412,11 @@ TEST(WriteReplacing, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
 TEST_F(Upgrade, SelfUpdateFromTheCommandLineWaitsThenStartsTheClientMaximizedAndEndsWithCodeZero) {
   // The window shows the engine on its own, as at a real start with this command line.
   form.reset();
-  form = std::make_unique<TFormMain>(std::vector<std::string>{"/autoupdate", "C:\\kvtest", "upgrade\\Korvane", "P2P"});
+  form = std::make_unique<TFormMain>(ParseCommandLine("/autoupdate C:\\kvtest upgrade\\Korvane P2P"));
   engine = Add(std::make_unique<TPNLUpgradeUpgrading>());
   EXPECT_TRUE(GAutoUpdate);
   EXPECT_EQ(GInstallDir, kDir);
-  TPNLUpgradeUpgrading::WaitStepMs = 200;
+  TPNLUpgradeUpgrading::Retry.Step = std::chrono::milliseconds(200);
   const DWORD start = GetTickCount();
   while (exitCodes.empty() && GetTickCount() - start < 30000) ProcessMessagesFor(20);
   EXPECT_GE(GetTickCount() - start, 600u);

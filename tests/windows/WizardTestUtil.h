@@ -22,7 +22,7 @@ class TWizardTest : public testing::Test {
   void SetUp() override {
     ResetGlobals();
     ResetRandom();
-    form = std::make_unique<TFormMain>(std::vector<std::string>{});
+    form = std::make_unique<TFormMain>(TCommandLine{});
   }
   void TearDown() override {
     form.reset();
@@ -55,6 +55,12 @@ class TWizardTest : public testing::Test {
     std::string s(GetWindowTextLengthA(h) + 1, '\0');
     s.resize(GetWindowTextA(h, s.data(), static_cast<int>(s.size())));
     return s;
+  }
+  // Runs the message loop until `done` holds (an engine works on its own thread meanwhile).
+  static void WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 120000) {
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < timeoutMs) ProcessMessagesFor(10);
+    ASSERT_TRUE(done()) << "timed out";
   }
   static bool Checked(HWND h) { return SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 

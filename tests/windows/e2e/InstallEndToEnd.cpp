@@ -166,6 +166,44 @@ class EndToEnd : public testing::Test {
     EXPECT_EQ(dat.Hashes.size(), 1195u);
   }
 
+  // What an installation with the default answers and the toolbar leaves on the computer.
+  void CheckDefaultInstallation() {
+    const std::string inst = defaultDir;
+    EXPECT_EQ(FileSize(inst + "Korvane.Exe"), 3966976);
+    EXPECT_EQ(FileSize(inst + "Uninstall.Exe"), 635392);
+    EXPECT_EQ(FileSize(inst + "Korvane_toolbar.exe"), 1311504);
+    EXPECT_EQ(Lines(ReadAll(inst + "UnInstall.dat")), RemovalList(inst, appData, appData, true));
+    CheckDataFile(appData + "Korvane.Dat", appData, "C:\\Downloads\\", "C:\\Downloads", 77);
+    CheckDataFile(inst + "KVInst.Dat", appData, "C:\\Downloads", "C:\\Downloads", 77);
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, KUninstallKey, "DisplayName"), "Korvane P2P");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, KUninstallKey, "UninstallString"), "\"" + inst + "Uninstall.Exe\"");
+
+    const struct {
+      std::string file, target, description;
+      int icon;
+    } links[] = {
+        {group + "Korvane P2P.Lnk", inst + "Korvane.Exe", "Korvane P2P", 0},
+        {group + "Korvane P2P On the Web.Lnk", "", "Korvane P2P On the web", -1},
+        {group + "Korvane P2P Help.Lnk", "", "Korvane P2P Help", -1},
+        {group + "Korvane P2P Uninstall.Lnk", inst + "Uninstall.Exe", "Korvane P2P Uninstall", 0},
+        {desktopLink, inst + "Korvane.Exe", "Korvane P2P", 0},
+    };
+    for (const auto& l : links) {
+      SCOPED_TRACE(l.file);
+      ASSERT_TRUE(Exists(l.file));
+      const TLink got = ReadLink(l.file);
+      EXPECT_EQ(got.Description, l.description);
+      if (l.icon >= 0) {
+        EXPECT_EQ(LowerCase(got.Target), LowerCase(l.target));
+        EXPECT_EQ(LowerCase(got.IconFile), LowerCase(l.target));
+        EXPECT_EQ(got.Icon, l.icon);
+      } else {
+        EXPECT_EQ(got.IconFile, "");
+      }
+    }
+    EXPECT_EQ(ToolbarLog(), "\"" + inst + "Korvane_toolbar.exe\" /s -silent\r\n");
+  }
+
   std::string appData, group, desktopLink, defaultDir;
   static inline std::string toolbarLog;
 };
@@ -178,39 +216,7 @@ TEST_F(EndToEnd, DefaultAnswersInstallStartAndUninstall) {
   StartClient(w);
 
   const std::string inst = defaultDir;
-  EXPECT_EQ(FileSize(inst + "Korvane.Exe"), 3966976);
-  EXPECT_EQ(FileSize(inst + "Uninstall.Exe"), 635392);
-  EXPECT_EQ(FileSize(inst + "Korvane_toolbar.exe"), 1311504);
-  EXPECT_EQ(Lines(ReadAll(inst + "UnInstall.dat")), RemovalList(inst, appData, appData, true));
-  CheckDataFile(appData + "Korvane.Dat", appData, "C:\\Downloads\\", "C:\\Downloads", 77);
-  CheckDataFile(inst + "KVInst.Dat", appData, "C:\\Downloads", "C:\\Downloads", 77);
-  EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, KUninstallKey, "DisplayName"), "Korvane P2P");
-  EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, KUninstallKey, "UninstallString"), "\"" + inst + "Uninstall.Exe\"");
-
-  const struct {
-    std::string file, target, description;
-    int icon;
-  } links[] = {
-      {group + "Korvane P2P.Lnk", inst + "Korvane.Exe", "Korvane P2P", 0},
-      {group + "Korvane P2P On the Web.Lnk", "", "Korvane P2P On the web", -1},
-      {group + "Korvane P2P Help.Lnk", "", "Korvane P2P Help", -1},
-      {group + "Korvane P2P Uninstall.Lnk", inst + "Uninstall.Exe", "Korvane P2P Uninstall", 0},
-      {desktopLink, inst + "Korvane.Exe", "Korvane P2P", 0},
-  };
-  for (const auto& l : links) {
-    SCOPED_TRACE(l.file);
-    ASSERT_TRUE(Exists(l.file));
-    const TLink got = ReadLink(l.file);
-    EXPECT_EQ(got.Description, l.description);
-    if (l.icon >= 0) {
-      EXPECT_EQ(LowerCase(got.Target), LowerCase(l.target));
-      EXPECT_EQ(LowerCase(got.IconFile), LowerCase(l.target));
-      EXPECT_EQ(got.Icon, l.icon);
-    } else {
-      EXPECT_EQ(got.IconFile, "");
-    }
-  }
-  EXPECT_EQ(ToolbarLog(), "\"" + inst + "Korvane_toolbar.exe\" /s -silent\r\n");
+  CheckDefaultInstallation();
 
   Uninstall(inst);
   // The toolbar's installer is not on the removal list: it and its folder are all that stay.
@@ -351,6 +357,114 @@ TEST_F(FullDisk, WhileWritingTheDataFile) {
   EXPECT_TRUE(Exists(tiny + "local\\Korvane P2P\\Korvane.Dat"));
   EXPECT_FALSE(Exists(defaultDir + "KVInst.Dat"));
   EXPECT_TRUE(w.PressToEnd('e'));
+}
+
+// ---- the unattended installation --------------------------------------------------------
+
+// Runs the installer with `arguments` and no window; its exit code, or -1 when it did not end.
+int RunSilent(const std::string& arguments) {
+  STARTUPINFOA si{sizeof si};
+  PROCESS_INFORMATION pi{};
+  std::string cmd = "\"" + gInstaller + "\" " + arguments;
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+  bool window = false;
+  while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT) window = window || FindWindowA("TFormMain", nullptr);
+  EXPECT_FALSE(window) << "a silent installation showed its window";
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return static_cast<int>(code);
+}
+
+class Silent : public EndToEnd {
+ protected:
+  const std::string log = "C:\\kvtest_e2e\\install.log";
+  void SetUp() override {
+    EndToEnd::SetUp();
+    CreateDirectoryA("C:\\kvtest_e2e", nullptr);
+  }
+  // Nothing of an installation anywhere.
+  void ExpectNothingInstalled() {
+    EXPECT_FALSE(Exists(defaultDir));
+    EXPECT_FALSE(Exists(appData));
+    EXPECT_FALSE(Exists(group));
+    EXPECT_FALSE(Exists(desktopLink));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, KUninstallKey));
+  }
+};
+
+// With the answers of the wizard's defaults, the same installation as the wizard's, and a log
+// an administrator can read.
+TEST_F(Silent, DefaultAnswersInstallAsTheWizardDoes) {
+  ASSERT_EQ(RunSilent("/S /TOOLBAR /LOG=" + log), 0);
+  CheckDefaultInstallation();
+  const std::string text = ReadAll(log);
+  for (const std::string& line :
+       {"silent installation: /S /TOOLBAR /LOG=" + log, "Client program \"" + defaultDir + "Korvane.Exe\": done",
+        std::string("Uninstall entry in the registry: done"), "Removal list \"" + defaultDir + "UnInstall.dat\": done",
+        "Folders: installation \"" + defaultDir + "\", data \"" + appData + "\", downloads \"C:\\Downloads\"",
+        std::string("Outcome: installed (exit code 0)")})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  EXPECT_EQ(text.find("failed"), std::string::npos) << text;
+  Uninstall(defaultDir);
+}
+
+// /D= takes the rest of the line, blanks and all; the toolbar only when asked for; the other
+// answers from their switches.
+TEST_F(Silent, FolderSwitchesAndNoBundledSoftware) {
+  const std::string inst = "C:\\kvtest_e2e\\My  Programs\\Korvane P2P\\";
+  ASSERT_EQ(RunSilent("/S /NODESKTOP /CONNECTION=3 /DOWNLOAD=C:\\kvtest_e2e\\Shared /LOG=" + log +
+                      " /D=C:\\kvtest_e2e\\My  Programs\\Korvane P2P"),
+            0)
+      << ReadAll(log);
+  EXPECT_EQ(FileSize(inst + "Korvane.Exe"), 3966976);
+  EXPECT_FALSE(Exists(inst + "Korvane_toolbar.exe"));
+  EXPECT_FALSE(Exists(desktopLink));
+  EXPECT_EQ(Lines(ReadAll(inst + "UnInstall.dat")), RemovalList(inst, appData, appData, false));
+  CheckDataFile(appData + "Korvane.Dat", appData, "C:\\kvtest_e2e\\Shared", "C:\\kvtest_e2e\\Shared", 80);
+  Sleep(500);
+  EXPECT_FALSE(Exists(toolbarLog));
+  EXPECT_NE(ReadAll(log).find("Toolbar installer: skipped, not chosen"), std::string::npos);
+  Uninstall(inst);
+}
+
+TEST_F(Silent, BadArgumentsChangeNothingAndSayWhy) {
+  const struct {
+    const char* arguments;
+    const char* reason;
+  } cases[] = {
+      {"/S /QUIET", "unknown argument \"/QUIET\""},
+      {"/S /CONNECTION=12", "/CONNECTION takes a number from 0 to 8, not \"12\""},
+      {"/S /DOWNLOAD=Shared", "/DOWNLOAD: \"Shared\" is not a valid folder"},
+      {"/S /D=C:\\a|b", "/D: \"C:\\a|b\" is not a valid folder"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    DeleteFileA(log.c_str());
+    EXPECT_EQ(RunSilent(std::string(c.arguments).insert(3, "/LOG=" + log + " ")), 1);
+    const std::string text = ReadAll(log);
+    EXPECT_NE(text.find(std::string("Arguments refused: ") + c.reason), std::string::npos) << text;
+    EXPECT_NE(text.find("Outcome: nothing installed (exit code 1)"), std::string::npos) << text;
+    ExpectNothingInstalled();
+  }
+}
+
+// Without /LOG the log goes to the temporary folder.
+TEST_F(Silent, FailureOnAFullDiskExitsTwoWithTheErrorOnTheLog) {
+  if (!gTiny) GTEST_SKIP() << "no tiny drive";
+  const std::string tiny = std::string(1, gTiny) + ":\\";
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string defaultLog = std::string(temp) + "Korvane P2P Install.log";
+  DeleteFileA(defaultLog.c_str());
+  EXPECT_EQ(RunSilent("/S /D=" + tiny + "Korvane P2P"), 2);
+  const std::string text = ReadAll(defaultLog);
+  EXPECT_NE(text.find("Client program \"" + tiny + "Korvane P2P\\Korvane.Exe\": failed, Stream write error"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("Outcome: failed, Stream write error (exit code 2)"), std::string::npos) << text;
+  for (const std::string& name : Listing(WithoutSlash(tiny))) RemoveTree(tiny + name);
 }
 
 }  // namespace

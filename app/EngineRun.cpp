@@ -1,0 +1,92 @@
+#include "app/EngineRun.h"
+
+#include <objbase.h>
+
+#include "app/Form_Main.h"
+#include "lib/win/WinApp.h"
+
+namespace {
+constexpr UINT kRunOnUi = WM_APP + 7;
+
+std::unique_ptr<TInstallLog>& LogInstance() {
+  static std::unique_ptr<TInstallLog> log = std::make_unique<TInstallLog>();
+  return log;
+}
+}  // namespace
+
+TInstallLog& AppLog() { return *LogInstance(); }
+void OpenAppLog(const std::string& file) { LogInstance() = std::make_unique<TInstallLog>(file); }
+
+TEngineRun::TEngineRun(THandlers handlers) : handlers_(std::move(handlers)) {
+  CreateHandle("KvEngineRun", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
+}
+
+TEngineRun::~TEngineRun() {
+  if (worker_.joinable()) worker_.join();
+  // Closures still queued for this window would never run: free them.
+  MSG msg;
+  while (PeekMessageA(&msg, Handle(), kRunOnUi, kRunOnUi, PM_REMOVE))
+    delete reinterpret_cast<std::function<void()>*>(msg.lParam);
+}
+
+void TEngineRun::Start(std::function<TDone(TEngineEvents&)> work) {
+  if (worker_.joinable()) worker_.join();
+  if (FormMain) FormMain->EngineRunning = true;
+  worker_ = std::thread([this, work = std::move(work)] {
+    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    TDone done;
+    std::string error;
+    try {
+      done = work(*this);
+    } catch (const std::exception& e) {
+      error = e.what();
+    } catch (...) {
+      error = "Unknown exception";
+    }
+    if (com) CoUninitialize();
+    Post([this, done = std::move(done), error] {
+      Finish();
+      if (done) done();
+      else HandleException(error);
+    });
+  });
+}
+
+void TEngineRun::Finish() {
+  if (worker_.joinable()) worker_.join();
+  if (FormMain) FormMain->EngineRunning = false;
+  // The last position the engine reported, whether or not its message came first.
+  if (handlers_.Progress && maximum_ > 0) handlers_.Progress(position_, maximum_);
+}
+
+void TEngineRun::Progress(int position, int maximum) {
+  position_ = position;
+  maximum_ = maximum;
+  // One message in the queue at a time, showing the newest position when it is handled: the
+  // writers report every 1 KiB, far more often than a screen can show.
+  if (!progressPosted_.exchange(true)) Post([this] {
+      progressPosted_ = false;
+      if (handlers_.Progress) handlers_.Progress(position_, maximum_);
+    });
+}
+
+void TEngineRun::Status(const std::string& text) {
+  Post([this, text] {
+    if (handlers_.Status) handlers_.Status(text);
+  });
+}
+
+void TEngineRun::Log(const std::string& line) { AppLog().Line(line); }
+
+void TEngineRun::Post(std::function<void()> f) {
+  auto* call = new std::function<void()>(std::move(f));
+  if (!PostMessageA(Handle(), kRunOnUi, 0, reinterpret_cast<LPARAM>(call))) delete call;
+}
+
+LRESULT TEngineRun::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != kRunOnUi) return Default(msg, wp, lp);
+  // The window procedure's funnel hands an error of the call to the exception handler.
+  const std::unique_ptr<std::function<void()>> call(reinterpret_cast<std::function<void()>*>(lp));
+  (*call)();
+  return 0;
+}

@@ -1,0 +1,61 @@
+// The installation and the upgrade without a window: a plan of plain values goes in, events come
+// out, and a run returns the folders it settled on or raises the error that ended it. The wizard,
+// the silent installation (/S) and the self-update (/autoupdate) are front ends of these.
+#pragma once
+#include <chrono>
+#include <string>
+
+// What a run tells its front end. The calls come from the thread that runs the engine.
+class TEngineEvents {
+ public:
+  virtual ~TEngineEvents() = default;
+  virtual void Progress(int position, int maximum) = 0;
+  // A message for the user while the run waits (the upgrade's retries); empty clears it.
+  virtual void Status(const std::string& text) = 0;
+  // One line per step: done; skipped, and why; or failed, with the error's text.
+  virtual void Log(const std::string& line) = 0;
+};
+
+struct TInstallPlan {
+  std::string InstallDir;  // as chosen; the run may settle on a fallback
+  std::string DownloadDir;
+  int ConnectionType = 8;
+  std::string InstallerTag;
+  bool Toolbar = false;
+  bool DesktopShortcut = true;
+};
+
+struct TInstallResult {
+  std::string InstallDir, AppDataDir, DataDir;
+  std::string DownloadDir;  // as the data file keeps it: without a trailing backslash
+};
+
+struct TRetryPolicy {
+  int Attempts = 21;
+  int WaitSteps = 15;  // after each failed attempt
+  std::chrono::milliseconds Step{1000};
+};
+
+struct TUpgradePlan {
+  std::string InstallDir;
+  // The self-update: the client that asked for it first gets three steps to end, and is started
+  // again, maximized, at the end.
+  bool AutoUpdate = false;
+  TRetryPolicy Retry;
+};
+
+// The retry policy of the installer as built. The test build lets end-to-end runs shorten its
+// step through KV_UPGRADE_WAIT_STEP_MS; the release build has no such door.
+TRetryPolicy DefaultRetryPolicy();
+
+// The folders the wizard proposes before the user chooses.
+std::string ProposedInstallDir();
+std::string ProposedDownloadDir(const std::string& installDir);
+
+// Settles the folders, writes the programs, optionally starts the toolbar installer, registers
+// the uninstaller, makes the links, writes the data files and the removal list.
+TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events);
+
+// Rewrites the client program (retrying while it is in use) and the uninstaller of an
+// installation, and its Start-menu links. Returns the folder, ending with "\".
+std::string RunUpgrade(const TUpgradePlan& plan, TEngineEvents& events);

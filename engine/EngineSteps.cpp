@@ -1,0 +1,72 @@
+#include "engine/EngineSteps.h"
+
+#include <shlobj.h>
+
+#include <exception>
+#include <stdexcept>
+
+#include "lib/win/ShellHelpers.h"
+#include "lib/win/WinApp.h"
+
+namespace {
+std::string ErrorText(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unknown exception";
+  }
+}
+}  // namespace
+
+void EssentialStep(TEngineEvents& events, const std::string& step, const std::function<void()>& work) {
+  try {
+    work();
+  } catch (...) {
+    events.Log(step + ": failed, " + ErrorText(std::current_exception()));
+    throw;
+  }
+  events.Log(step + ": done");
+}
+
+void OptionalStep(TEngineEvents& events, const std::string& step, const std::function<void()>& work) {
+  try {
+    work();
+  } catch (...) {
+    events.Log(step + ": failed, " + ErrorText(std::current_exception()) + " (ignored)");
+    return;
+  }
+  events.Log(step + ": done");
+}
+
+void CreateStartMenuLinks(TEngineEvents& events, const std::string& installDir, const std::string& helpPage) {
+  const auto programs = KnownFolder(CSIDL_PROGRAMS);
+  if (!programs) {
+    events.Log("Start menu links: skipped, the Start menu folder is not available");
+    return;
+  }
+  const std::string group = *programs + "\\Korvane P2P";
+  CreateDirectoryA(group.c_str(), nullptr);  // it may exist already
+  const std::string site = KProductSite;
+  CreateShortcut(installDir + "Korvane.Exe", group + "\\Korvane P2P.Lnk", "Korvane P2P", 0, "");
+  CreateShortcut(site + "/p2p/", group + "\\Korvane P2P On the Web.Lnk", "Korvane P2P On the web", -1, "");
+  CreateShortcut(site + helpPage, group + "\\Korvane P2P Help.Lnk", "Korvane P2P Help", -1, "");
+  CreateShortcut(installDir + "Uninstall.Exe", group + "\\Korvane P2P Uninstall.Lnk", "Korvane P2P Uninstall", 0, "");
+  events.Log("Start menu links in \"" + group + "\": done");
+}
+
+void WriteReplacing(const std::string& FileName, const std::function<void(const std::string&)>& write) {
+  const std::string temp = FileName + ".tmp";
+  try {
+    write(temp);
+  } catch (...) {
+    DeleteFileA(temp.c_str());
+    throw;
+  }
+  if (!MoveFileExA(temp.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
+    DeleteFileA(temp.c_str());
+    throw std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(error));
+  }
+}

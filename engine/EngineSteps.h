@@ -1,0 +1,21 @@
+// What both roads share: how a step is run and logged, and the Start-menu group.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "engine/Engine.h"
+
+// Runs a step whose failure ends the run: logged, then raised again.
+void EssentialStep(TEngineEvents& events, const std::string& step, const std::function<void()>& work);
+// Runs a step whose failure is ignored, as the roads have always done, but never silently: the
+// log keeps the error.
+void OptionalStep(TEngineEvents& events, const std::string& step, const std::function<void()>& work);
+
+// The group "Korvane P2P" in the Start menu with its four links; `helpPage` is the path of the
+// help page on the product site. Without a Start menu folder nothing is made, and the log says so.
+void CreateStartMenuLinks(TEngineEvents& events, const std::string& installDir, const std::string& helpPage);
+
+// Writes a program through a temporary file beside FileName and replaces FileName only with a
+// complete file. On any failure the temporary file goes and FileName stays as it was; a
+// FileName in use fails with "Cannot create file "%s". %s".
+void WriteReplacing(const std::string& FileName, const std::function<void(const std::string&)>& write);

@@ -1,0 +1,169 @@
+// The installation, step by step.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "engine/Engine.h"
+#include "engine/EngineSteps.h"
+#include "lib/LIB_Errors.h"
+#include "lib/LIB_InstallPaths.h"
+#include "lib/win/ShellHelpers.h"
+#include "lib/win/WinApp.h"
+#include "lib/win/WinHandles.h"
+#include "payload/GB_KORVANE_DAT.h"
+#include "payload/GB_Payload.h"
+#include "payload/win/GB_KorvaneP2P_exe.h"
+#include "payload/win/GB_Uninstall_exe.h"
+#include "payload/win/GB_korvane_toolbar_exe.h"
+
+namespace {
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// The first candidate folder that exists or can be made; the last one's failure is the
+// installation's.
+std::string UsableInstallDir(const std::string& chosen, TEngineEvents& events) {
+  std::vector<std::string> candidates = {chosen};
+  if (auto folder = KnownFolder(CSIDL_PROGRAM_FILES)) candidates.push_back(*folder + "\\KorvaneP2P\\");
+  if (auto folder = KnownFolder(CSIDL_LOCAL_APPDATA)) candidates.push_back(*folder + "\\Korvane P2P\\");
+  candidates.push_back("C:\\Korvane\\");
+  for (size_t i = 0;; ++i) {
+    const bool last = i + 1 == candidates.size();
+    try {
+      ForceFolder(candidates[i]);
+      if (last || DirectoryExists(candidates[i])) return candidates[i];
+      events.Log("Installation folder " + Quoted(candidates[i]) + ": failed, it does not exist after creation");
+    } catch (const EInOutError& e) {
+      events.Log("Installation folder " + Quoted(candidates[i]) + ": failed, " + e.what());
+      if (last) throw;
+    }
+  }
+}
+
+std::string UsableDataDir(const std::string& installDir, TEngineEvents& events) {
+  const auto local = KnownFolder(CSIDL_LOCAL_APPDATA);
+  if (!local) {
+    events.Log("Data folder: the local application data folder is not available, the installation folder is used");
+    return installDir;
+  }
+  const std::string dir = *local + "\\Korvane P2P\\";
+  try {
+    ForceFolder(dir);
+    if (DirectoryExists(dir)) return dir;
+    events.Log("Data folder " + Quoted(dir) + ": failed, it does not exist after creation; the installation folder is used");
+  } catch (const EInOutError& e) {
+    events.Log("Data folder " + Quoted(dir) + ": failed, " + e.what() + "; the installation folder is used");
+  }
+  return installDir;
+}
+
+void DeleteIfPresent(const std::string& file, TEngineEvents& events) {
+  if (!FileExists(file)) return;
+  if (DeleteFileA(file.c_str())) events.Log("Old " + Quoted(file) + " deleted: done");
+  else events.Log("Old " + Quoted(file) + " deleted: failed, " + SysErrorMessage(GetLastError()) + " (ignored)");
+}
+
+void RegisterUninstaller(const std::string& installDir) {
+  HKEY key;
+  if (const LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, KUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                      nullptr);
+      rc != ERROR_SUCCESS)
+    throw std::runtime_error(SysErrorMessage(static_cast<DWORD>(rc)));
+  TRegKey owner(key);
+  auto write = [&](const char* name, const std::string& value) {
+    const LONG rc = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>(value.size() + 1));
+    if (rc != ERROR_SUCCESS) throw std::runtime_error(SysErrorMessage(static_cast<DWORD>(rc)));
+  };
+  write("DisplayName", "Korvane P2P");
+  write("UninstallString", QuotedCommand(installDir + "Uninstall.Exe", ""));
+}
+
+void WriteRemovalList(const TInstallResult& r, bool desktopShortcut) {
+  std::string text;
+  for (const std::string& line : RemovalList(r.InstallDir, r.DataDir, r.AppDataDir, desktopShortcut))
+    text += line + "\r\n";
+  const std::string file = r.InstallDir + "UnInstall.dat";
+  TFileHandle h(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) throw EInOutError(static_cast<int>(GetLastError()));
+  DWORD written = 0;
+  if (!WriteFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size())
+    throw EInOutError(static_cast<int>(GetLastError()));
+}
+
+}  // namespace
+
+TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) {
+  const int maximum = InstallProgressMaximum();
+  auto percent = [&](int p) { events.Progress(PercentPosition(maximum, p), maximum); };
+  auto bar = [&](int value) { events.Progress(value, maximum); };
+
+  TInstallResult r;
+  std::string chosen = plan.InstallDir;
+  if (!chosen.ends_with('\\')) chosen += '\\';
+  r.InstallDir = UsableInstallDir(chosen, events);
+  events.Log("Installation folder " + Quoted(r.InstallDir) + ": done");
+  r.AppDataDir = UsableDataDir(r.InstallDir, events);
+  r.DataDir = r.AppDataDir;
+  events.Log("Data folder " + Quoted(r.AppDataDir) + ": done");
+  const std::string& dir = r.InstallDir;
+
+  DeleteIfPresent(dir + "korvane.exe", events);
+  EssentialStep(events, "Client program " + Quoted(dir + "Korvane.Exe"), [&] { WriteClientProgram(dir + "Korvane.Exe", bar); });
+  OptionalStep(events, "Uninstaller " + Quoted(dir + "Uninstall.Exe"), [&] { WriteUninstaller(dir + "Uninstall.Exe"); });
+  DeleteIfPresent(dir + "korvane.dat", events);
+  DeleteIfPresent(dir + "korvane.bak", events);
+
+  if (plan.Toolbar) {
+    const std::string toolbar = dir + "Korvane_toolbar.exe";
+    OptionalStep(events, "Toolbar installer " + Quoted(toolbar) + " written and started", [&] {
+      WriteToolbarInstaller(toolbar);
+      if (WinExec(QuotedCommand(toolbar, "/s -silent").c_str(), SW_MINIMIZE) <= 31)
+        throw std::runtime_error("it could not be started");
+    });
+  } else {
+    events.Log("Toolbar installer: skipped, not chosen");
+  }
+  percent(90);
+
+  OptionalStep(events, "Uninstall entry in the registry", [&] { RegisterUninstaller(dir); });
+  OptionalStep(events, "Shortcuts", [&] {
+    CreateStartMenuLinks(events, dir, "/p2p/help");
+    percent(92);
+    if (!plan.DesktopShortcut) {
+      events.Log("Desktop link: skipped, not chosen");
+    } else if (const auto desktop = KnownFolder(CSIDL_DESKTOPDIRECTORY)) {
+      CreateShortcut(dir + "Korvane.Exe", *desktop + "\\Korvane P2P.Lnk", "Korvane P2P", 0, "");
+      events.Log("Desktop link " + Quoted(*desktop + "\\Korvane P2P.Lnk") + ": done");
+    } else {
+      events.Log("Desktop link: skipped, the desktop folder is not available");
+    }
+  });
+  percent(93);
+
+  TDataFileValues values{r.DataDir, plan.DownloadDir, plan.InstallerTag, plan.ConnectionType};
+  EssentialStep(events, "Data file " + Quoted(r.AppDataDir + "Korvane.Dat"),
+                [&] { values.DownloadDir = WriteDataFile(r.AppDataDir + "Korvane.Dat", values, percent); });
+  r.DownloadDir = values.DownloadDir;
+  OptionalStep(events, "Data file copy " + Quoted(dir + "KVInst.Dat"),
+               [&] { WriteDataFile(dir + "KVInst.Dat", values, percent); });
+  OptionalStep(events, "Removal list " + Quoted(dir + "UnInstall.dat"), [&] { WriteRemovalList(r, plan.DesktopShortcut); });
+  return r;
+}
+
+std::string ProposedInstallDir() {
+  const auto folder = KnownFolder(CSIDL_PROGRAM_FILES);
+  return folder ? *folder + "\\Korvane P2P" : "C:\\Korvane P2P";
+}
+
+std::string ProposedDownloadDir(const std::string& installDir) {
+  std::string proposal = installDir.substr(0, 3);
+  // A later letter wins: C before D before E.
+  for (char letter : {'E', 'D', 'C'}) {
+    const std::string root = std::string(1, letter) + ":\\";
+    if (GetDriveTypeA(root.c_str()) == DRIVE_FIXED && DirectoryExists(root + "Downloads")) proposal = root + "Downloads";
+  }
+  if (proposal.size() == 3) proposal += "Downloads";
+  return proposal;
+}

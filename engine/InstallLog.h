@@ -1,0 +1,27 @@
+// The installation log (/LOG=file): one line per step with its time, the settled folders and
+// the outcome. Each line reaches the file as it happens, so a run that dies still leaves it.
+#pragma once
+#include <memory>
+#include <mutex>
+#include <string>
+
+class TInstallLog {
+ public:
+  // A log that writes nothing, for runs without one.
+  TInstallLog() = default;
+  // Creates or replaces `file`; a log that cannot be created writes nothing.
+  explicit TInstallLog(const std::string& file);
+  ~TInstallLog();
+  TInstallLog(const TInstallLog&) = delete;
+  TInstallLog& operator=(const TInstallLog&) = delete;
+
+  bool IsOpen() const { return file_ != nullptr; }
+  void Line(const std::string& text);
+
+ private:
+  void* file_ = nullptr;
+  std::mutex mutex_;
+};
+
+// Where a silent run without /LOG writes its log: "Korvane P2P Install.log" in the temporary folder.
+std::string DefaultLogFile();

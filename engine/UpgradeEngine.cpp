@@ -1,0 +1,75 @@
+// The upgrade of an installation in place, step by step.
+#include <windows.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "engine/Engine.h"
+#include "engine/EngineSteps.h"
+#include "lib/LIB_InstallPaths.h"
+#include "lib/win/ShellHelpers.h"
+#include "payload/GB_Payload.h"
+#include "payload/win/GB_KorvaneP2P_exe.h"
+#include "payload/win/GB_Uninstall_exe.h"
+
+namespace {
+void Wait(const TRetryPolicy& policy, int steps) {
+  for (int i = 0; i < steps; ++i) std::this_thread::sleep_for(policy.Step);
+}
+}  // namespace
+
+TRetryPolicy DefaultRetryPolicy() {
+  TRetryPolicy policy;
+#ifdef KV_TEST_SEAMS
+  if (const char* ms = std::getenv("KV_UPGRADE_WAIT_STEP_MS")) policy.Step = std::chrono::milliseconds(std::atoi(ms));
+#endif
+  return policy;
+}
+
+std::string RunUpgrade(const TUpgradePlan& plan, TEngineEvents& events) {
+  std::string dir = plan.InstallDir;
+  if (!dir.ends_with('\\')) dir += '\\';
+  const int maximum = KUpgradeProgressMaximum;
+  events.Progress(0, maximum);
+
+  if (!DirectoryExists(dir)) {
+    // A failure shows in what follows: the writes fail and are retried.
+    OptionalStep(events, "Installation folder \"" + dir + "\" made again", [&] { ForceFolder(dir); });
+  }
+  if (plan.AutoUpdate) {
+    // The client that asked for the update needs a moment to end.
+    Wait(plan.Retry, 3);
+    events.Log("Waiting for the client to end: done");
+  }
+
+  const std::string client = dir + "Korvane.Exe";
+  for (int attempt = 1;; ++attempt) {
+    try {
+      WriteReplacing(client, [&](const std::string& file) {
+        WriteClientProgram(file, [&](int value) { events.Progress(value, maximum); });
+      });
+      events.Log("Client program \"" + client + "\" (attempt " + std::to_string(attempt) + "): done");
+      break;
+    } catch (const std::exception& e) {
+      events.Log("Client program \"" + client + "\" (attempt " + std::to_string(attempt) + "): failed, " + e.what());
+      // The last attempt's error is the upgrade's.
+      if (attempt >= plan.Retry.Attempts) throw;
+    }
+    events.Status(
+        "Korvane P2P is still running or in use by another program. Upgrade will retry in a few seconds. (Attempt " +
+        std::to_string(attempt) + ")");
+    Wait(plan.Retry, plan.Retry.WaitSteps);
+    events.Status("");
+  }
+  EssentialStep(events, "Uninstaller \"" + dir + "Uninstall.Exe\"", [&] {
+    WriteReplacing(dir + "Uninstall.Exe", [](const std::string& file) { WriteUninstaller(file); });
+  });
+  EssentialStep(events, "Shortcuts", [&] { CreateStartMenuLinks(events, dir, "/p2p/help/"); });
+  events.Progress(maximum, maximum);
+
+  if (plan.AutoUpdate) {
+    if (WinExec(QuotedCommand(client, "").c_str(), SW_SHOWMAXIMIZED) > 31) events.Log("Client started: done");
+    else events.Log("Client started: failed (ignored)");
+  }
+  return dir;
+}

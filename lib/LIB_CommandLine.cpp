@@ -1,0 +1,121 @@
+#include "lib/LIB_CommandLine.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "lib/LIB_InstallPaths.h"
+#include "lib/LIB_Text.h"
+
+std::vector<std::string> SplitCommandLine(std::string_view text) {
+  std::vector<std::string> args;
+  size_t i = 0;
+  for (;;) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i == text.size()) return args;
+    std::string arg;
+    bool quoted = false;
+    for (; i < text.size() && (quoted || (text[i] != ' ' && text[i] != '\t')); ++i) {
+      if (text[i] == '"') quoted = !quoted;
+      else arg += text[i];
+    }
+    args.push_back(std::move(arg));
+  }
+}
+
+std::string_view ArgumentsText(std::string_view commandLine) {
+  size_t i = 0;
+  bool quoted = false;
+  for (; i < commandLine.size() && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t')); ++i)
+    if (commandLine[i] == '"') quoted = !quoted;
+  return commandLine.substr(i);
+}
+
+namespace {
+
+bool StartsWithSwitch(const std::string& arg, std::string_view name) {
+  return LowerCase(arg.substr(0, name.size())) == LowerCase(name);
+}
+
+std::string WithBackslash(std::string folder) {
+  if (!folder.ends_with('\\')) folder += '\\';
+  return folder;
+}
+
+// The switches of the unattended installation; `folder` is what /D= gave, if anything.
+void ParseSilent(const std::vector<std::string>& args, const std::string* folder, TCommandLine& cl) {
+  auto refuse = [&](std::string why) {
+    if (cl.Error.empty()) cl.Error = std::move(why);
+  };
+  for (const std::string& arg : args) {
+    const std::string lower = LowerCase(arg);
+    if (arg == "/S" || arg == "/s") continue;
+    if (StartsWithSwitch(arg, "/LOG=")) {
+      cl.LogFile = arg.substr(5);
+      continue;
+    }
+    if (lower == "/nodesktop") {
+      cl.DesktopShortcut = false;
+    } else if (lower == "/toolbar") {
+      cl.Toolbar = true;
+    } else if (StartsWithSwitch(arg, "/DOWNLOAD=")) {
+      cl.DownloadDir = arg.substr(10);
+      if (!IsValidFolderPath(cl.DownloadDir)) refuse("/DOWNLOAD: \"" + cl.DownloadDir + "\" is not a valid folder");
+    } else if (StartsWithSwitch(arg, "/CONNECTION=")) {
+      const std::string n = arg.substr(12);
+      if (n.size() != 1 || n[0] < '0' || n[0] > '8') refuse("/CONNECTION takes a number from 0 to 8, not \"" + n + "\"");
+      else cl.ConnectionType = n[0] - '0';
+    } else {
+      refuse("unknown argument \"" + arg + "\"");
+    }
+  }
+  if (folder) {
+    if (!IsValidFolderPath(*folder)) refuse("/D: \"" + *folder + "\" is not a valid folder");
+    else cl.InstallDir = WithBackslash(*folder);
+  }
+}
+
+}  // namespace
+
+TCommandLine ParseCommandLine(std::string_view arguments) {
+  TCommandLine cl;
+  auto takeLog = [&](std::vector<std::string>& args) {
+    if (!args.empty() && StartsWithSwitch(args.front(), "/LOG=")) {
+      cl.LogFile = args.front().substr(5);
+      args.erase(args.begin());
+    }
+  };
+
+  // /D= takes the rest of the line as it stands; only what comes before it is split.
+  std::string_view before = arguments;
+  std::optional<std::string> folder;
+  const std::string lower = LowerCase(arguments);
+  for (size_t at = lower.find("/d="); at != std::string::npos; at = lower.find("/d=", at + 1)) {
+    if (at > 0 && arguments[at - 1] != ' ' && arguments[at - 1] != '\t') continue;
+    before = arguments.substr(0, at);
+    folder = Trim(arguments.substr(at + 3));
+    break;
+  }
+  std::vector<std::string> args = SplitCommandLine(before);
+  takeLog(args);
+  cl.Silent = std::find_if(args.begin(), args.end(), [](const std::string& a) { return a == "/S" || a == "/s"; }) !=
+              args.end();
+  if (cl.Silent) {
+    ParseSilent(args, folder ? &*folder : nullptr, cl);
+    return cl;
+  }
+
+  args = SplitCommandLine(arguments);
+  takeLog(args);
+  std::string joined;
+  for (const auto& a : args) {
+    if (!joined.empty()) joined += ' ';
+    joined += a;
+  }
+  joined = Trim(joined);
+  static const std::string keyword = "/autoupdate ";
+  if (LowerCase(joined).starts_with(keyword)) {
+    cl.InstallDir = WithBackslash(Trim(joined.substr(keyword.size())));
+    cl.AutoUpdate = true;
+  }
+  return cl;
+}

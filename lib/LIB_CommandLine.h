@@ -1,0 +1,35 @@
+// The installer's command line: the self-update of the client, and the unattended
+// installation administrators script as they do for every other installer.
+//   /autoupdate FOLDER                                   self-update of the client in FOLDER
+//   /S [/DOWNLOAD=folder] [/CONNECTION=n] [/NODESKTOP] [/TOOLBAR] [/LOG=file] [/D=folder]
+// /D= stands last and takes the rest of the line as it is, blanks included, without quotes.
+// /LOG=file also works for the wizard and the self-update, before anything else.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Splits arguments as the runtime of the wizard's tradition does: blanks separate, double
+// quotes group and are removed, and a backslash escapes nothing, so "C:\Folder\" stays whole.
+std::vector<std::string> SplitCommandLine(std::string_view text);
+// The text after the program's own name in a whole command line.
+std::string_view ArgumentsText(std::string_view commandLine);
+
+struct TCommandLine {
+  std::string LogFile;
+  // Self-update of the client installed in InstallDir.
+  bool AutoUpdate = false;
+  std::string InstallDir;  // ends with "\"; with /S, empty for the wizard's proposal
+  // Unattended installation.
+  bool Silent = false;
+  std::string DownloadDir;  // empty for the wizard's proposal
+  int ConnectionType = 8;
+  bool DesktopShortcut = true;
+  bool Toolbar = false;  // bundled software only when asked for
+  // Why the silent installation's arguments were refused; empty when they are good.
+  std::string Error;
+};
+
+// Arguments as SplitCommandLine gives them, the program's name left out. The folder of
+// /autoupdate is the rest of the arguments joined by one blank and trimmed.
+TCommandLine ParseCommandLine(std::string_view arguments);
