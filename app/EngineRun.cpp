@@ -31,7 +31,7 @@ TEngineRun::~TEngineRun() {
 
 void TEngineRun::Start(std::function<TDone(TEngineEvents&)> work) {
   if (worker_.joinable()) worker_.join();
-  if (FormMain) FormMain->EngineRunning = true;
+  if (FormMain) FormMain->SetEngineRunning(true);
   worker_ = std::thread([this, work = std::move(work)] {
     const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     TDone done;
@@ -54,7 +54,7 @@ void TEngineRun::Start(std::function<TDone(TEngineEvents&)> work) {
 
 void TEngineRun::Finish() {
   if (worker_.joinable()) worker_.join();
-  if (FormMain) FormMain->EngineRunning = false;
+  if (FormMain) FormMain->SetEngineRunning(false);
   // The last position the engine reported, whether or not its message came first.
   if (handlers_.Progress && maximum_ > 0) handlers_.Progress(position_, maximum_);
 }

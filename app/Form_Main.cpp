@@ -227,6 +227,13 @@ void TFormMain::ShowPanel(const std::string& PanelName, bool Animate) {
   panel->AfterShow();
 }
 
+void TFormMain::SetEngineRunning(bool running) {
+  engineRunning_ = running;
+  // Windows asks before it logs off or shuts down, and shows the reason to the user.
+  if (running) ShutdownBlockReasonCreate(Handle(), L"Korvane P2P is being installed");
+  else ShutdownBlockReasonDestroy(Handle());
+}
+
 void TFormMain::Close() {
   ShowWindow(Handle(), SW_HIDE);
   PostQuitMessage(0);
@@ -270,8 +277,11 @@ LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       // Closing from outside (Alt+F4, a close message) while panels slide or an engine works
       // would pull the windows from under running code, or leave an installation half made.
-      if (!Busy && afterShowDepth_ == 0 && !EngineRunning) Close();
+      if (!Busy && afterShowDepth_ == 0 && !engineRunning_) Close();
       return 0;
+    case WM_QUERYENDSESSION:
+      // A session that ended now would leave the installation half made.
+      return engineRunning_ ? FALSE : TRUE;
     case WM_COMMAND:
       if (lp == 0) return 0;  // Enter and Esc as the dialog manager reports them: no default buttons here
       break;

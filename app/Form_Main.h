@@ -27,8 +27,9 @@ class TFormMain : public TWindow {
   void Show();
 
   bool Busy = false;
-  // An engine runs on its worker: the window must stay until it has finished.
-  bool EngineRunning = false;
+  // An engine runs on its worker: the window, and the session, must stay until it has finished.
+  bool EngineRunning() const { return engineRunning_; }
+  void SetEngineRunning(bool running);
   std::unique_ptr<tKvButtonBar> PnlButtons;
 
   std::string HeaderCaption() const { return headerCaption_; }
@@ -69,6 +70,7 @@ class TFormMain : public TWindow {
   int slideOffset_ = 0;  // design pixels the parts stand away from their places
   int afterShowDepth_ = 0;
   bool shown_ = false;
+  bool engineRunning_ = false;
 };
 
 extern TFormMain* FormMain;

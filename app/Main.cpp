@@ -4,6 +4,7 @@
 #include "app/EngineRun.h"
 #include "app/Form_Main.h"
 #include "app/SilentInstall.h"
+#include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 
 namespace {
@@ -26,11 +27,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const TCommandLine cl = ParseCommandLine(arguments);
   if (cl.Silent) return RunSilentInstallation(cl, arguments);
 
-  InitApplication();
   if (!cl.LogFile.empty()) {
     OpenAppLog(cl.LogFile);
     AppLog().Line("Korvane P2P 4.43 setup:" + arguments);
   }
+  // The self-update replaces the client of an installation, and nothing else: a folder without
+  // one is a caller's mistake, and nothing is written there.
+  if (cl.AutoUpdate && !FileExists(cl.InstallDir + "Korvane.Exe")) {
+    AppLog().Line("Outcome: nothing upgraded, \"" + cl.InstallDir + "\" holds no Korvane.Exe (exit code 2)");
+    return KExitFailed;
+  }
+  InitApplication();
   int exitCode;
   {
     TFormMain form(cl);

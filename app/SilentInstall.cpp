@@ -53,7 +53,8 @@ int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine
 
   TInstallPlan plan;
   plan.InstallDir = cl.InstallDir.empty() ? ProposedInstallDir() : cl.InstallDir;
-  plan.DownloadDir = cl.DownloadDir.empty() ? ProposedDownloadDir(plan.InstallDir) : cl.DownloadDir;
+  // The folders as the wizard's panels accept them: with their backslash.
+  plan.DownloadDir = cl.DownloadDir.empty() ? ProposedDownloadDir(plan.InstallDir) + "\\" : cl.DownloadDir;
   plan.ConnectionType = cl.ConnectionType;
   plan.InstallerTag = GInstallerTag;
   plan.Toolbar = cl.Toolbar;

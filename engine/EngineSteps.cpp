@@ -7,6 +7,7 @@
 
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
+#include "lib/win/WinHandles.h"
 
 namespace {
 std::string ErrorText(std::exception_ptr error) {
@@ -64,9 +65,20 @@ void WriteReplacing(const std::string& FileName, const std::function<void(const 
     DeleteFileA(temp.c_str());
     throw;
   }
-  if (!MoveFileExA(temp.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    const DWORD error = GetLastError();
+  try {
+    FlushAndMove(temp, FileName);
+  } catch (...) {
     DeleteFileA(temp.c_str());
-    throw std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(error));
+    throw;
   }
+}
+
+void FlushAndMove(const std::string& temp, const std::string& FileName) {
+  {
+    TFileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || !FlushFileBuffers(file.get()))
+      throw std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(GetLastError()));
+  }
+  if (!MoveFileExA(temp.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    throw std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(GetLastError()));
 }

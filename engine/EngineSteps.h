@@ -15,6 +15,10 @@ void OptionalStep(TEngineEvents& events, const std::string& step, const std::fun
 // help page on the product site. Without a Start menu folder nothing is made, and the log says so.
 void CreateStartMenuLinks(TEngineEvents& events, const std::string& installDir, const std::string& helpPage);
 
+// Puts a complete temporary file in FileName's place: its bytes reach the disk first, and the
+// move is written through, so that a cut at any moment leaves the old file or the new one.
+void FlushAndMove(const std::string& temp, const std::string& FileName);
+
 // Writes a program through a temporary file beside FileName and replaces FileName only with a
 // complete file. On any failure the temporary file goes and FileName stays as it was; a
 // FileName in use fails with "Cannot create file "%s". %s".

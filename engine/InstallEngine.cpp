@@ -92,6 +92,26 @@ void WriteRemovalList(const TInstallResult& r, bool desktopShortcut) {
     throw EInOutError(static_cast<int>(GetLastError()));
 }
 
+// Writes a data file whole: into a temporary file beside it, flushed, then moved over the old
+// one. A cut or a full disk leaves the old file, never a partial one. The old client data file
+// is kept as Korvane.bak, which the removal list names.
+std::string WriteDataFileWhole(const std::string& file, const TDataFileValues& values,
+                               const TDataFileProgress& progress, bool keepOld) {
+  const std::string temp = file + ".tmp";
+  std::string downloadDir;
+  try {
+    downloadDir = WriteDataFile(temp, values, progress);
+    if (keepOld && FileExists(file))
+      MoveFileExA(file.c_str(), (file.substr(0, file.find_last_of('\\') + 1) + "Korvane.bak").c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    FlushAndMove(temp, file);
+  } catch (...) {
+    DeleteFileA(temp.c_str());
+    throw;
+  }
+  return downloadDir;
+}
+
 }  // namespace
 
 TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) {
@@ -108,6 +128,10 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
   r.DataDir = r.AppDataDir;
   events.Log("Data folder " + Quoted(r.AppDataDir) + ": done");
   const std::string& dir = r.InstallDir;
+  // The list exists before the first program file, so that an installation cut short at any
+  // point can be removed.
+  OptionalStep(events, "Removal list " + Quoted(dir + "UnInstall.dat") + " ahead of the programs",
+               [&] { WriteRemovalList(r, plan.DesktopShortcut); });
 
   DeleteIfPresent(dir + "korvane.exe", events);
   EssentialStep(events, "Client program " + Quoted(dir + "Korvane.Exe"), [&] { WriteClientProgram(dir + "Korvane.Exe", bar); });
@@ -144,10 +168,10 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
 
   TDataFileValues values{r.DataDir, plan.DownloadDir, plan.InstallerTag, plan.ConnectionType};
   EssentialStep(events, "Data file " + Quoted(r.AppDataDir + "Korvane.Dat"),
-                [&] { values.DownloadDir = WriteDataFile(r.AppDataDir + "Korvane.Dat", values, percent); });
+                [&] { values.DownloadDir = WriteDataFileWhole(r.AppDataDir + "Korvane.Dat", values, percent, true); });
   r.DownloadDir = values.DownloadDir;
   OptionalStep(events, "Data file copy " + Quoted(dir + "KVInst.Dat"),
-               [&] { WriteDataFile(dir + "KVInst.Dat", values, percent); });
+               [&] { WriteDataFileWhole(dir + "KVInst.Dat", values, percent, false); });
   OptionalStep(events, "Removal list " + Quoted(dir + "UnInstall.dat"), [&] { WriteRemovalList(r, plan.DesktopShortcut); });
   return r;
 }

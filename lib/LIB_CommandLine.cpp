@@ -36,6 +36,9 @@ bool StartsWithSwitch(const std::string& arg, std::string_view name) {
   return LowerCase(arg.substr(0, name.size())) == LowerCase(name);
 }
 
+// The wizard's rules for a typed folder: a valid path, and not a drive root.
+bool AcceptableFolder(const std::string& folder) { return IsValidFolderPath(folder) && folder.size() > 3; }
+
 std::string WithBackslash(std::string folder) {
   if (!folder.ends_with('\\')) folder += '\\';
   return folder;
@@ -59,7 +62,8 @@ void ParseSilent(const std::vector<std::string>& args, const std::string* folder
       cl.Toolbar = true;
     } else if (StartsWithSwitch(arg, "/DOWNLOAD=")) {
       cl.DownloadDir = arg.substr(10);
-      if (!IsValidFolderPath(cl.DownloadDir)) refuse("/DOWNLOAD: \"" + cl.DownloadDir + "\" is not a valid folder");
+      if (!AcceptableFolder(cl.DownloadDir)) refuse("/DOWNLOAD: \"" + cl.DownloadDir + "\" is not a valid folder");
+      else cl.DownloadDir = WithBackslash(cl.DownloadDir);
     } else if (StartsWithSwitch(arg, "/CONNECTION=")) {
       const std::string n = arg.substr(12);
       if (n.size() != 1 || n[0] < '0' || n[0] > '8') refuse("/CONNECTION takes a number from 0 to 8, not \"" + n + "\"");
@@ -69,7 +73,7 @@ void ParseSilent(const std::vector<std::string>& args, const std::string* folder
     }
   }
   if (folder) {
-    if (!IsValidFolderPath(*folder)) refuse("/D: \"" + *folder + "\" is not a valid folder");
+    if (!AcceptableFolder(*folder)) refuse("/D: \"" + *folder + "\" is not a valid folder");
     else cl.InstallDir = WithBackslash(*folder);
   }
 }

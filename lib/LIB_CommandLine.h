@@ -3,6 +3,7 @@
 //   /autoupdate FOLDER                                   self-update of the client in FOLDER
 //   /S [/DOWNLOAD=folder] [/CONNECTION=n] [/NODESKTOP] [/TOOLBAR] [/LOG=file] [/D=folder]
 // /D= stands last and takes the rest of the line as it is, blanks included, without quotes.
+// Folders follow the wizard's rules: a valid path that is not a drive root.
 // /LOG=file also works for the wizard and the self-update, before anything else.
 #pragma once
 #include <string>
@@ -22,7 +23,7 @@ struct TCommandLine {
   std::string InstallDir;  // ends with "\"; with /S, empty for the wizard's proposal
   // Unattended installation.
   bool Silent = false;
-  std::string DownloadDir;  // empty for the wizard's proposal
+  std::string DownloadDir;  // ends with "\"; empty for the wizard's proposal
   int ConnectionType = 8;
   bool DesktopShortcut = true;
   bool Toolbar = false;  // bundled software only when asked for

@@ -66,7 +66,7 @@ TEST(CommandLine, SilentDefaultsAndSwitches) {
                         "/D=C:\\Program Files\\Korvane  P2P  ");
   EXPECT_EQ(cl.Error, "");
   EXPECT_EQ(cl.InstallDir, "C:\\Program Files\\Korvane  P2P\\");  // the rest of the line, inner blanks kept
-  EXPECT_EQ(cl.DownloadDir, "D:\\My Files");
+  EXPECT_EQ(cl.DownloadDir, "D:\\My Files\\");
   EXPECT_EQ(cl.ConnectionType, 3);
   EXPECT_FALSE(cl.DesktopShortcut);
   EXPECT_TRUE(cl.Toolbar);
@@ -90,6 +90,8 @@ TEST(CommandLine, SilentRefusals) {
       {"/S /D=", "/D: \"\" is not a valid folder"},
       {"/S /D=C:\\a*b", "/D: \"C:\\a*b\" is not a valid folder"},
       {"/S /D=relative\\folder", "/D: \"relative\\folder\" is not a valid folder"},
+      {"/S /D=C:\\", "/D: \"C:\\\" is not a valid folder"},  // a drive root, as the wizard refuses it
+      {"/S /DOWNLOAD=D:\\", "/DOWNLOAD: \"D:\\\" is not a valid folder"},
   };
   for (const auto& c : cases) {
     const TCommandLine cl = ParseCommandLine(c.text);

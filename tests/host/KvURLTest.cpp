@@ -35,7 +35,7 @@ TEST(KvURL, WorkedExamplesAndEscapes) {
       {"www.", FromCodes({31, 25})},                    // QK
       {"HTTP://WWW.X", FromCodes({31, 22, 31, 24, 38})},  // QH, QJ, X: entry 6 needs "http"
       {"Q", FromCodes({31, 1})},                          // escaped as "Q" and a blank
-      {"http://www.korvane.com/REMSET/", FromCodes({31, 15, 3, 32, 19, 27, 33, 19, 34, 3})},
+      {"http://korvane.example/REMSET/", FromCodes({31, 15, 3, 32, 19, 27, 33, 19, 34, 3})},
       {"korvane.rms", FromCodes({49, 53, 56, 60, 39, 52, 43, 2, 56, 51, 57})},
       {".NET/", FromCodes({31, 31})},  // fragment 17 is "QQ"
   };

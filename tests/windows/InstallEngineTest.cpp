@@ -187,6 +187,24 @@ TEST_F(InstallEngine, NoToolbarNoDesktopLinkOtherSpeed) {
   EXPECT_FALSE(Exists(toolbarLog));
 }
 
+// What an installation cut short leaves can always be removed, and no data file is ever partial.
+TEST_F(InstallEngine, RemovalListFirstDataFilesWholeOldDataFileKept) {
+  plan.Toolbar = false;
+  RunInstallation(plan, events);
+  const auto at = [&](const std::string& step) {
+    return std::ranges::find_if(events.Lines, [&](const std::string& l) { return l.starts_with(step); }) -
+           events.Lines.begin();
+  };
+  EXPECT_LT(at("Removal list"), at("Client program")) << events.LogText();
+  const std::string first = ReadAll(AppData() + "Korvane.Dat");
+  events = {};
+  RunInstallation(plan, events);
+  EXPECT_EQ(ReadAll(AppData() + "Korvane.bak"), first);
+  EXPECT_NE(ReadAll(AppData() + "Korvane.Dat"), first);
+  for (const std::string& f : {AppData() + "Korvane.Dat.tmp", std::string(kInstall) + "KVInst.Dat.tmp"})
+    EXPECT_FALSE(Exists(f)) << f;
+}
+
 // Each candidate folder that cannot be made (a file stands in its way) gives way to the next.
 TEST_F(InstallEngine, EachFolderFallback) {
   const std::string programFiles = ShellFolder(CSIDL_PROGRAM_FILES) + "\\KorvaneP2P";
@@ -293,7 +311,7 @@ TEST_F(InstallPanel, RunsTheEngineWithTheAnswersAndStaysResponsive) {
   form->ShowPanel("PNLInstallGo", false);
   ASSERT_TRUE(Press("&Install Now"));
   EXPECT_EQ(ActiveName(), "PNLInstallInstalling");
-  EXPECT_TRUE(form->EngineRunning);
+  EXPECT_TRUE(form->EngineRunning());
 
   // While the engine works, closing the window is refused, and what is posted to the UI thread
   // is handled at once: a helper thread posts its clock every few milliseconds.
@@ -322,7 +340,8 @@ TEST_F(InstallPanel, RunsTheEngineWithTheAnswersAndStaysResponsive) {
     }
   });
   SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
-  WaitUntil([&] { return !form->EngineRunning; });
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);  // no logoff half-way
+  WaitUntil([&] { return !form->EngineRunning(); });
   posting = false;
   poster.join();
   DestroyWindow(probe);
@@ -331,6 +350,7 @@ TEST_F(InstallPanel, RunsTheEngineWithTheAnswersAndStaysResponsive) {
   ASSERT_GT(delays.size(), 10u);
   EXPECT_LT(*std::ranges::max_element(delays), 100.0);
   WaitUntil([&] { return ActiveName() == "PNLInstallReady"; });
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
 
   EXPECT_EQ(form->HeaderCaption(), "Installation of Korvane P2P ready");
   EXPECT_EQ(GInstallDir, kInstall);
@@ -349,7 +369,7 @@ TEST_F(InstallPanel, AFailureEndsOnTheErrorPanel) {
   form->ShowPanel("PNLInstallGo", false);
   PostMessageA(form->Handle(), WM_SYSCHAR, 'i', 0);
   ProcessMessages();
-  WaitUntil([&] { return !form->EngineRunning && ActiveName() == "PnlError"; });
+  WaitUntil([&] { return !form->EngineRunning() && ActiveName() == "PnlError"; });
   EXPECT_EQ(ActiveName(), "PnlError");
   bool shown = false;
   EnumChildWindows(

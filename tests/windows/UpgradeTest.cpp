@@ -105,7 +105,7 @@ class Upgrade : public TWizardTest {
   // reaches the error panel.
   void RunEngine() {
     Dispatch([&] { form->ShowPanel("PNLUpgradeUpgrading", false); });
-    WaitUntil([&] { return !form->EngineRunning; });
+    WaitUntil([&] { return !form->EngineRunning(); });
   }
   std::string ErrorShown() const { return Text(GPnlError->StaticText1); }
 

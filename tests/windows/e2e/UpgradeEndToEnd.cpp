@@ -49,7 +49,9 @@ TEST(SelfUpdate, ClientHeldOpenForAWhileIsReplacedAndStartedAndTheRestIsUntouche
   HANDLE lock = CreateFileA(client.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   const DWORD start = GetTickCount();
-  std::string cmd = "\"" + gInstaller + "\" /autoupdate " + kDir;
+  // Quoted, with its trailing backslash: the way the client names its own folder.
+  const std::string log = "C:\\kvtest e2e upgrade\\update.log";
+  std::string cmd = "\"" + gInstaller + "\" /LOG=\"" + log + "\" /autoupdate \"" + kDir + "\"";
   STARTUPINFOA si{sizeof si};
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
@@ -68,9 +70,41 @@ TEST(SelfUpdate, ClientHeldOpenForAWhileIsReplacedAndStartedAndTheRestIsUntouche
   EXPECT_EQ(ReadAll(kDir + "KVInst.Dat"), "settings");
   EXPECT_EQ(GetFileAttributesA((client + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(CloseStartedClient());
+  const std::string text = ReadAll(log);
+  for (const std::string& line : {"Client program \"" + client + "\" (attempt 1): failed, Cannot create file",
+                                  "Client program \"" + client + "\" (attempt 2): done", std::string("Client started: done"),
+                                  std::string("Outcome: upgraded")})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   for (const char* name : {"Korvane.Exe", "Uninstall.Exe", "KVInst.Dat"}) DeleteFileA((kDir + name).c_str());
   RemoveDirectoryA(kDir.c_str());
+  DeleteFileA(log.c_str());
   RemoveDirectoryA("C:\\kvtest e2e upgrade");
+}
+
+// The self-update acts only on a folder that holds an installation.
+TEST(SelfUpdate, AFolderWithoutTheClientIsLeftAloneWithExitCodeTwo) {
+  const std::string dir = "C:\\kvtest e2e no client\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  WriteText(dir + "notes.txt", "mine");
+  for (const std::string& folder : {dir, std::string("C:\\kvtest e2e never made\\")}) {
+    SCOPED_TRACE(folder);
+    std::string cmd = "\"" + gInstaller + "\" /autoupdate \"" + folder + "\"";
+    STARTUPINFOA si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    else TerminateProcess(pi.hProcess, 9);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    EXPECT_EQ(code, 2u);
+  }
+  EXPECT_FALSE(Exists(dir + "Korvane.Exe"));
+  EXPECT_FALSE(Exists(dir + "Uninstall.Exe"));
+  EXPECT_EQ(ReadAll(dir + "notes.txt"), "mine");
+  EXPECT_FALSE(Exists("C:\\kvtest e2e never made"));
+  DeleteFileA((dir + "notes.txt").c_str());
+  RemoveDirectoryA(dir.c_str());
 }
 
 // ---- the upgrade road through the wizard ----------------------------------------------
