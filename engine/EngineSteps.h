@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/Engine.h"
+#include "lib/win/ShellHelpers.h"
 
 // Runs a step whose failure ends the run: logged, then raised again.
 void EssentialStep(TEngineEvents& events, const std::string& step, const std::function<void()>& work);
@@ -23,3 +24,8 @@ void FlushAndMove(const std::string& temp, const std::string& FileName);
 // complete file. On any failure the temporary file goes and FileName stays as it was; a
 // FileName in use fails with "Cannot create file "%s". %s".
 void WriteReplacing(const std::string& FileName, const std::function<void(const std::string&)>& write);
+
+// Program folders made outside the program files folder get its access rights, so that a
+// standard user cannot replace a program that an administrator runs later. The per-user folder
+// (a fallback of the installation folder) stays its user's: the client keeps its data there.
+TFolderAccess InstallFolderAccess(const std::string& folder);

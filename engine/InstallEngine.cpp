@@ -2,12 +2,14 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "engine/Engine.h"
 #include "engine/EngineSteps.h"
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
+#include "lib/LIB_Text.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
@@ -24,14 +26,16 @@ std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 // The first candidate folder that exists or can be made; the last one's failure is the
 // installation's.
 std::string UsableInstallDir(const std::string& chosen, TEngineEvents& events) {
+  const auto programFiles = KnownFolder(CSIDL_PROGRAM_FILES);
+  const auto local = KnownFolder(CSIDL_LOCAL_APPDATA);
   std::vector<std::string> candidates = {chosen};
-  if (auto folder = KnownFolder(CSIDL_PROGRAM_FILES)) candidates.push_back(*folder + "\\KorvaneP2P\\");
-  if (auto folder = KnownFolder(CSIDL_LOCAL_APPDATA)) candidates.push_back(*folder + "\\Korvane P2P\\");
+  if (programFiles) candidates.push_back(*programFiles + "\\KorvaneP2P\\");
+  if (local) candidates.push_back(*local + "\\Korvane P2P\\");
   candidates.push_back("C:\\Korvane\\");
   for (size_t i = 0;; ++i) {
     const bool last = i + 1 == candidates.size();
     try {
-      ForceFolder(candidates[i]);
+      ForceFolder(candidates[i], InstallFolderAccess(candidates[i]));
       if (last || DirectoryExists(candidates[i])) return candidates[i];
       events.Log("Installation folder " + Quoted(candidates[i]) + ": failed, it does not exist after creation");
     } catch (const EInOutError& e) {
@@ -174,6 +178,16 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
                [&] { WriteDataFileWhole(dir + "KVInst.Dat", values, percent, false); });
   OptionalStep(events, "Removal list " + Quoted(dir + "UnInstall.dat"), [&] { WriteRemovalList(r, plan.DesktopShortcut); });
   return r;
+}
+
+TFolderAccess InstallFolderAccess(const std::string& folder) {
+  const std::string f = LowerCase(folder);
+  if (const auto programFiles = KnownFolder(CSIDL_PROGRAM_FILES);
+      programFiles && f.starts_with(LowerCase(*programFiles + "\\")))
+    return TFolderAccess::Inherited;
+  if (const auto local = KnownFolder(CSIDL_LOCAL_APPDATA); local && f == LowerCase(*local + "\\Korvane P2P\\"))
+    return TFolderAccess::Inherited;
+  return TFolderAccess::LikeProgramFiles;
 }
 
 std::string ProposedInstallDir() {

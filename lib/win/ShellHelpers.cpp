@@ -1,5 +1,8 @@
 #include "lib/win/ShellHelpers.h"
 
+#include <windows.h>
+
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <stdexcept>
@@ -11,12 +14,12 @@
 
 namespace {
 
-bool ForceDirectories(std::string dir) {
+bool ForceDirectories(std::string dir, SECURITY_ATTRIBUTES* security) {
   if (dir.ends_with('\\')) dir.pop_back();
   if (dir.size() < 3 || DirectoryExists(dir)) return true;
   const std::string parent = FolderPart(dir);
   if (parent == dir) return true;
-  return ForceDirectories(parent) && CreateDirectoryA(dir.c_str(), nullptr);
+  return ForceDirectories(parent, security) && CreateDirectoryA(dir.c_str(), security);
 }
 
 std::wstring Wide(const std::string& s) {
@@ -54,10 +57,23 @@ std::optional<std::string> KnownFolder(int csidl) {
   return std::string(buf);
 }
 
-void ForceFolder(const std::string& Path) {
+TProgramFilesAccess::TProgramFilesAccess() {
+  sa_.nLength = sizeof sa_;
+  sa_.bInheritHandle = FALSE;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)",
+                                                            SDDL_REVISION_1, &sa_.lpSecurityDescriptor, nullptr))
+    throw EInOutError(static_cast<int>(GetLastError()));
+}
+
+TProgramFilesAccess::~TProgramFilesAccess() { LocalFree(sa_.lpSecurityDescriptor); }
+
+void ForceFolder(const std::string& Path, TFolderAccess access) {
   const std::string folder = Path.ends_with('\\') ? Path : Path + "\\";
-  if (ForceDirectories(folder)) return;
-  if (CreateDirectoryA(folder.c_str(), nullptr)) return;
+  std::optional<TProgramFilesAccess> protect;
+  if (access == TFolderAccess::LikeProgramFiles) protect.emplace();
+  SECURITY_ATTRIBUTES* security = protect ? protect->get() : nullptr;
+  if (ForceDirectories(folder, security)) return;
+  if (CreateDirectoryA(folder.c_str(), security)) return;
   throw EInOutError(static_cast<int>(GetLastError()));
 }
 

@@ -1,14 +1,38 @@
 // Folders and shell links written by the installation and the upgrade.
 #pragma once
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
 bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);
 
-// Creates a folder with all missing parents; "\" is appended when missing. Raises EInOutError
-// with the system's code when the folder cannot be made.
-void ForceFolder(const std::string& Path);
+// The access rights of the program files folder, for folders made elsewhere: administrators
+// and the system may change what is inside, users may only read and run it. Protected, so that
+// nothing a user may change above it is inherited. Given at creation, so that there is no
+// moment in which a user could put a file of their own into the folder.
+class TProgramFilesAccess {
+ public:
+  TProgramFilesAccess();
+  ~TProgramFilesAccess();
+  TProgramFilesAccess(const TProgramFilesAccess&) = delete;
+  TProgramFilesAccess& operator=(const TProgramFilesAccess&) = delete;
+  SECURITY_ATTRIBUTES* get() { return &sa_; }
+
+ private:
+  SECURITY_ATTRIBUTES sa_{};
+};
+
+// Who may change what is inside a folder made by ForceFolder.
+enum class TFolderAccess {
+  Inherited,         // as the folder above it says
+  LikeProgramFiles,  // administrators and the system only; users read and run
+};
+
+// Creates a folder with all missing parents; "\" is appended when missing. Every folder it
+// makes gets `access`. Raises EInOutError with the system's code when the folder cannot be made.
+void ForceFolder(const std::string& Path, TFolderAccess access = TFolderAccess::Inherited);
 
 // Writes a shell link. Icon index -1: no icon of the target. Only a failure to make the link
 // object raises; what the link object does with the values is not checked.

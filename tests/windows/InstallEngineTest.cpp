@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "engine/Engine.h"
+#include "engine/EngineSteps.h"
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
@@ -268,6 +269,54 @@ TEST_F(InstallEngine, FullDiskEndsWithStreamWriteError) {
   EXPECT_TRUE(events.Logged("Client program", "failed, Stream write error")) << events.LogText();
   EXPECT_GT(FileSize(plan.InstallDir + "Korvane.Exe"), 0);  // the part that fitted stays
   RemoveTree(std::string(full) + "\\Korvane P2P");
+}
+
+// Program folders made outside the program files folder get its rights: a user can read and run
+// what is in them, not replace it. The per-user folder stays the user's. (Wine keeps no access
+// rights on its files, so the descriptor and the choice are checked, not the disk.)
+TEST(FolderAccess, ProgramFilesRightsForProgramFoldersMadeElsewhere) {
+  const std::string programFiles = ShellFolder(CSIDL_PROGRAM_FILES), local = ShellFolder(CSIDL_LOCAL_APPDATA);
+  const struct {
+    std::string folder;
+    TFolderAccess access;
+  } cases[] = {
+      {programFiles + "\\Korvane P2P\\", TFolderAccess::Inherited},
+      {LowerCase(programFiles) + "\\KorvaneP2P\\", TFolderAccess::Inherited},
+      {local + "\\Korvane P2P\\", TFolderAccess::Inherited},
+      {"C:\\Korvane\\", TFolderAccess::LikeProgramFiles},
+      {"D:\\Games\\Korvane P2P\\", TFolderAccess::LikeProgramFiles},
+      {programFiles + " (x86) old\\Korvane P2P\\", TFolderAccess::LikeProgramFiles},  // only a prefix in common
+      {local + "\\Other\\", TFolderAccess::LikeProgramFiles},
+  };
+  for (const auto& c : cases) EXPECT_EQ(InstallFolderAccess(c.folder), c.access) << c.folder;
+
+  TProgramFilesAccess rights;
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  ASSERT_TRUE(GetSecurityDescriptorControl(rights.get()->lpSecurityDescriptor, &control, &revision));
+  EXPECT_TRUE(control & SE_DACL_PROTECTED);  // nothing a user may change above it comes in
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  ASSERT_TRUE(GetSecurityDescriptorDacl(rights.get()->lpSecurityDescriptor, &present, &dacl, &defaulted));
+  ASSERT_TRUE(present && dacl);
+  ASSERT_EQ(dacl->AceCount, 3);
+  const struct {
+    WELL_KNOWN_SID_TYPE who;
+    ACCESS_MASK rights;
+  } expected[] = {{WinLocalSystemSid, FILE_ALL_ACCESS},
+                  {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS},
+                  {WinBuiltinUsersSid, GENERIC_READ | GENERIC_EXECUTE}};
+  for (DWORD i = 0; i < 3; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+    EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+    EXPECT_EQ(ace->Header.AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE), OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+    EXPECT_EQ(ace->Mask, expected[i].rights) << i;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof sid;
+    ASSERT_TRUE(CreateWellKnownSid(expected[i].who, nullptr, sid, &size));
+    EXPECT_TRUE(EqualSid(&ace->SidStart, sid)) << i;
+  }
 }
 
 TEST(ForceFolder, MakesMissingParentsAndReportsTheSystemCode) {
