@@ -3,6 +3,8 @@
 #include <shlobj.h>
 
 #include <exception>
+#include <thread>
+#include <vector>
 #include <stdexcept>
 
 #include "lib/win/ShellHelpers.h"
@@ -41,20 +43,42 @@ void OptionalStep(TEngineEvents& events, const std::string& step, const std::fun
   events.Log(step + ": done");
 }
 
-void CreateStartMenuLinks(TEngineEvents& events, const std::string& installDir, const std::string& helpPage) {
+std::vector<TShortcut> StartMenuLinks(TEngineEvents& events, const std::string& installDir,
+                                      const std::string& helpPage) {
   const auto programs = KnownFolder(CSIDL_PROGRAMS);
   if (!programs) {
     events.Log("Start menu links: skipped, the Start menu folder is not available");
-    return;
+    return {};
   }
   const std::string group = *programs + "\\Korvane P2P";
   CreateDirectoryA(group.c_str(), nullptr);  // it may exist already
   const std::string site = KProductSite;
-  CreateShortcut(installDir + "Korvane.Exe", group + "\\Korvane P2P.Lnk", "Korvane P2P", 0, "");
-  CreateShortcut(site + "/p2p/", group + "\\Korvane P2P On the Web.Lnk", "Korvane P2P On the web", -1, "");
-  CreateShortcut(site + helpPage, group + "\\Korvane P2P Help.Lnk", "Korvane P2P Help", -1, "");
-  CreateShortcut(installDir + "Uninstall.Exe", group + "\\Korvane P2P Uninstall.Lnk", "Korvane P2P Uninstall", 0, "");
-  events.Log("Start menu links in \"" + group + "\": done");
+  return {
+      {installDir + "Korvane.Exe", group + "\\Korvane P2P.Lnk", "Korvane P2P", 0},
+      {site + "/p2p/", group + "\\Korvane P2P On the Web.Lnk", "Korvane P2P On the web", -1},
+      {site + helpPage, group + "\\Korvane P2P Help.Lnk", "Korvane P2P Help", -1},
+      {installDir + "Uninstall.Exe", group + "\\Korvane P2P Uninstall.Lnk", "Korvane P2P Uninstall", 0},
+  };
+}
+
+void SaveShortcuts(TEngineEvents& events, const std::vector<TShortcut>& links) {
+  // Saving a link costs the shell tens of milliseconds of waiting, each one on its own: the
+  // links are saved side by side. The first failure is the step's.
+  std::vector<std::exception_ptr> failure(links.size());
+  {
+    std::vector<std::jthread> savers;
+    for (size_t i = 0; i < links.size(); ++i)
+      savers.emplace_back([&, i] {
+        try {
+          CreateShortcut(links[i].Target, links[i].LinkFile, links[i].Description, links[i].Icon, "");
+        } catch (...) {
+          failure[i] = std::current_exception();
+        }
+      });
+  }
+  for (const std::exception_ptr& e : failure)
+    if (e) std::rethrow_exception(e);
+  for (const TShortcut& link : links) events.Log("Link \"" + link.LinkFile + "\": done");
 }
 
 void WriteReplacing(const std::string& FileName, const std::function<void(const std::string&)>& write) {

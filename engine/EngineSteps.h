@@ -2,6 +2,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/Engine.h"
 #include "lib/win/ShellHelpers.h"
@@ -12,9 +13,18 @@ void EssentialStep(TEngineEvents& events, const std::string& step, const std::fu
 // log keeps the error.
 void OptionalStep(TEngineEvents& events, const std::string& step, const std::function<void()>& work);
 
-// The group "Korvane P2P" in the Start menu with its four links; `helpPage` is the path of the
-// help page on the product site. Without a Start menu folder nothing is made, and the log says so.
-void CreateStartMenuLinks(TEngineEvents& events, const std::string& installDir, const std::string& helpPage);
+struct TShortcut {
+  std::string Target, LinkFile, Description;
+  int Icon;  // -1: no icon of the target
+};
+
+// Makes the group "Korvane P2P" in the Start menu and returns its four links; `helpPage` is the
+// path of the help page on the product site. Without a Start menu folder there are none, and the
+// log says so.
+std::vector<TShortcut> StartMenuLinks(TEngineEvents& events, const std::string& installDir,
+                                      const std::string& helpPage);
+// Saves the links, side by side; the first failure is raised once all have been tried.
+void SaveShortcuts(TEngineEvents& events, const std::vector<TShortcut>& links);
 
 // Puts a complete temporary file in FileName's place: its bytes reach the disk first, and the
 // move is written through, so that a cut at any moment leaves the old file or the new one.

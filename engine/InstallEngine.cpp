@@ -157,16 +157,16 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
 
   OptionalStep(events, "Uninstall entry in the registry", [&] { RegisterUninstaller(dir); });
   OptionalStep(events, "Shortcuts", [&] {
-    CreateStartMenuLinks(events, dir, "/p2p/help");
-    percent(92);
+    std::vector<TShortcut> links = StartMenuLinks(events, dir, "/p2p/help");
     if (!plan.DesktopShortcut) {
       events.Log("Desktop link: skipped, not chosen");
     } else if (const auto desktop = KnownFolder(CSIDL_DESKTOPDIRECTORY)) {
-      CreateShortcut(dir + "Korvane.Exe", *desktop + "\\Korvane P2P.Lnk", "Korvane P2P", 0, "");
-      events.Log("Desktop link " + Quoted(*desktop + "\\Korvane P2P.Lnk") + ": done");
+      links.push_back({dir + "Korvane.Exe", *desktop + "\\Korvane P2P.Lnk", "Korvane P2P", 0});
     } else {
       events.Log("Desktop link: skipped, the desktop folder is not available");
     }
+    SaveShortcuts(events, links);
+    percent(92);
   });
   percent(93);
 

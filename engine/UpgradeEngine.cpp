@@ -64,7 +64,7 @@ std::string RunUpgrade(const TUpgradePlan& plan, TEngineEvents& events) {
   EssentialStep(events, "Uninstaller \"" + dir + "Uninstall.Exe\"", [&] {
     WriteReplacing(dir + "Uninstall.Exe", [](const std::string& file) { WriteUninstaller(file); });
   });
-  EssentialStep(events, "Shortcuts", [&] { CreateStartMenuLinks(events, dir, "/p2p/help/"); });
+  EssentialStep(events, "Shortcuts", [&] { SaveShortcuts(events, StartMenuLinks(events, dir, "/p2p/help/")); });
   events.Progress(maximum, maximum);
 
   if (plan.AutoUpdate) {

@@ -93,10 +93,14 @@ TCommandLine ParseCommandLine(std::string_view arguments) {
   std::string_view before = arguments;
   std::optional<std::string> folder;
   const std::string lower = LowerCase(arguments);
+  auto blank = [&](size_t i) { return i == 0 || arguments[i - 1] == ' ' || arguments[i - 1] == '\t'; };
   for (size_t at = lower.find("/d="); at != std::string::npos; at = lower.find("/d=", at + 1)) {
-    if (at > 0 && arguments[at - 1] != ' ' && arguments[at - 1] != '\t') continue;
-    before = arguments.substr(0, at);
+    // Programs that build command lines quote an argument with blanks: "/D=C:\My Folder".
+    const bool quoted = at > 0 && arguments[at - 1] == '"' && blank(at - 1);
+    if (!quoted && !blank(at)) continue;
+    before = arguments.substr(0, quoted ? at - 1 : at);
     folder = Trim(arguments.substr(at + 3));
+    if (quoted && folder->ends_with('"')) folder->pop_back();
     break;
   }
   std::vector<std::string> args = SplitCommandLine(before);

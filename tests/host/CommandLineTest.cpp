@@ -72,6 +72,8 @@ TEST(CommandLine, SilentDefaultsAndSwitches) {
   EXPECT_TRUE(cl.Toolbar);
   EXPECT_EQ(cl.LogFile, "C:\\i.log");
   EXPECT_FALSE(cl.AutoUpdate);
+  // The whole argument quoted, as programs that start others write it.
+  EXPECT_EQ(ParseCommandLine("/S \"/D=C:\\Program Files\\Korvane P2P\"").InstallDir, "C:\\Program Files\\Korvane P2P\\");
   // What follows /D= belongs to the folder, switches or not.
   EXPECT_FALSE(ParseCommandLine("/S /D=C:\\A /TOOLBAR").Toolbar);
   EXPECT_EQ(ParseCommandLine("/S /D=C:\\A /TOOLBAR").Error, "/D: \"C:\\A /TOOLBAR\" is not a valid folder");

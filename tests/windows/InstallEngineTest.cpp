@@ -165,8 +165,10 @@ TEST_F(InstallEngine, DefaultAnswersLeaveEverythingInPlace) {
   EXPECT_TRUE(events.Statuses.empty());
 
   // One line per step, none failed.
-  for (const char* step : {"Client program", "Uninstaller", "Toolbar installer", "Uninstall entry", "Start menu links",
-                           "Desktop link", "Data file \"", "Data file copy", "Removal list"})
+  for (const std::string& step : {std::string("Client program"), std::string("Uninstaller"),
+                                  std::string("Toolbar installer"), std::string("Uninstall entry"),
+                                  "Link \"" + group + "Korvane P2P Help.Lnk", "Link \"" + links[4].file,
+                                  std::string("Data file \""), std::string("Data file copy"), std::string("Removal list")})
     EXPECT_TRUE(events.Logged(step, ": done")) << step << "\n" << events.LogText();
   EXPECT_FALSE(events.Logged("", "failed")) << events.LogText();
 }
