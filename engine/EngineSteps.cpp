@@ -106,3 +106,12 @@ void FlushAndMove(const std::string& temp, const std::string& FileName) {
   if (!MoveFileExA(temp.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     throw std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(GetLastError()));
 }
+
+std::string StartedText(TStarted started) {
+  switch (started) {
+    case TStarted::AsUser: return "done, by the desktop shell with the user's own rights";
+    case TStarted::Direct: return "done";
+    case TStarted::Failed: break;
+  }
+  return "failed, no desktop shell could start it with the user's own rights (ignored)";
+}

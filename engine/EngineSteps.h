@@ -39,3 +39,6 @@ void WriteReplacing(const std::string& FileName, const std::function<void(const 
 // standard user cannot replace a program that an administrator runs later. The per-user folder
 // (a fallback of the installation folder) stays its user's: the client keeps its data there.
 TFolderAccess InstallFolderAccess(const std::string& folder);
+
+// How a program was started, for the log.
+std::string StartedText(TStarted started);

@@ -145,11 +145,13 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
 
   if (plan.Toolbar) {
     const std::string toolbar = dir + "Korvane_toolbar.exe";
-    OptionalStep(events, "Toolbar installer " + Quoted(toolbar) + " written and started", [&] {
+    bool written = false;
+    OptionalStep(events, "Toolbar installer " + Quoted(toolbar) + " written", [&] {
       WriteToolbarInstaller(toolbar);
-      if (WinExec(QuotedCommand(toolbar, "/s -silent").c_str(), SW_MINIMIZE) <= 31)
-        throw std::runtime_error("it could not be started");
+      written = true;
     });
+    if (written)
+      events.Log("Toolbar installer started: " + StartedText(StartAsUser(toolbar, "/s -silent", SW_MINIMIZE)));
   } else {
     events.Log("Toolbar installer: skipped, not chosen");
   }

@@ -2,6 +2,7 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
+#include "lib/win/ShellHelpers.h"
 #include "lib/LIB_InstallPaths.h"
 
 namespace {
@@ -34,6 +35,7 @@ void TPNLInstallReady::ExitClick() {
 void TPNLInstallReady::StartClick() {
   if (FormMain->Busy) return;
   // Whether the client starts or not, the installer's work is done.
-  WinExec(QuotedCommand(GInstallDir + "Korvane.Exe", "").c_str(), SW_SHOWMAXIMIZED);
+  // The client is the user's: it never runs with the installer's elevated rights.
+  StartAsUser(GInstallDir + "Korvane.Exe", "", SW_SHOWMAXIMIZED);
   FormMain->Close();
 }

@@ -10,6 +10,9 @@ state=$(mkdir -p "$1" && cd "$1" && pwd); cmd=$2; shift 2
 export WINEPREFIX="$state/prefix" WINEDEBUG=${WINEDEBUG:--all} WINEARCH=win64
 # No Mono or Gecko: the installer needs neither, and their install prompts would block a headless run.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Where the toolbar installer's stand-in notes that it was started. The installer has the
+# desktop shell start it, so the whole session must know the name, not only the test process.
+export KORVANE_TOOLBAR_LOG='C:\kvtest_toolbar.log'
 
 xvfb_alive() { [ -s "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; }
 
@@ -64,6 +67,6 @@ case "$cmd" in
     exit $rc ;;
   env)
     xvfb_alive && [ -f "$state/prefix/.ready" ] || start >&2
-    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG='$WINEDEBUG' WINEARCH=win64 WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY=':$(head -n1 "$state/display")'" ;;
+    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG='$WINEDEBUG' WINEARCH=win64 WINEDLLOVERRIDES='$WINEDLLOVERRIDES' KORVANE_TOOLBAR_LOG='$KORVANE_TOOLBAR_LOG' DISPLAY=':$(head -n1 "$state/display")'" ;;
   *) echo "usage: wine.sh STATE_DIR start|stop|run|env" >&2; exit 2 ;;
 esac

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <sddl.h>
+#include <exdisp.h>
+#include <servprov.h>
+#include <shldisp.h>
 #include <shlobj.h>
 
 #include <stdexcept>
@@ -90,4 +93,75 @@ void CreateShortcut(const std::string& Target, const std::string& LinkFile, cons
   if (IconIndex >= 0) link->SetIconLocation(Target.c_str(), IconIndex);
   TComPtr<IPersistFile> file;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void()))) file->Save(Wide(LinkFile).c_str(), FALSE);
+}
+
+namespace {
+
+bool RunsElevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  TKernelHandle owner(token);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) && elevation.TokenIsElevated;
+}
+
+// The desktop shell's own ShellExecute: the program runs in the shell's session, with its token.
+bool ShellExecuteAsDesktop(const std::string& program, const std::string& arguments, int show) {
+  TComInit com;
+  TComPtr<IShellWindows> windows;
+  if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.put_void())))
+    return false;
+  VARIANT desktop{}, empty{};
+  desktop.vt = VT_I4;
+  desktop.lVal = CSIDL_DESKTOP;
+  long hwnd = 0;
+  TComPtr<IDispatch> dispatch;
+  if (windows->FindWindowSW(&desktop, &empty, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, dispatch.put()) != S_OK)
+    return false;
+  TComPtr<IServiceProvider> services;
+  TComPtr<IShellBrowser> browser;
+  TComPtr<IShellView> view;
+  TComPtr<IDispatch> background, application;
+  TComPtr<IShellFolderViewDual> folderView;
+  TComPtr<IShellDispatch2> shell;
+  if (FAILED(dispatch->QueryInterface(IID_IServiceProvider, services.put_void())) ||
+      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put_void())) ||
+      FAILED(browser->QueryActiveShellView(view.put())) ||
+      FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.put_void())) ||
+      FAILED(background->QueryInterface(IID_IShellFolderViewDual, folderView.put_void())) ||
+      FAILED(folderView->get_Application(application.put())) ||
+      FAILED(application->QueryInterface(IID_IShellDispatch2, shell.put_void())))
+    return false;
+  const std::wstring file = Wide(program), args = Wide(arguments), dir = Wide(FolderPart(program));
+  VARIANT vArgs{}, vDir{}, vOperation{}, vShow{};
+  vArgs.vt = VT_BSTR;
+  vArgs.bstrVal = SysAllocString(args.c_str());
+  vDir.vt = VT_BSTR;
+  vDir.bstrVal = SysAllocString(dir.c_str());
+  vShow.vt = VT_I4;
+  vShow.lVal = show;
+  BSTR bFile = SysAllocString(file.c_str());
+  const HRESULT hr = shell->ShellExecute(bFile, vArgs, vDir, vOperation, vShow);
+  SysFreeString(bFile);
+  VariantClear(&vArgs);
+  VariantClear(&vDir);
+  return SUCCEEDED(hr);
+}
+
+}  // namespace
+
+TStarted StartAsUser(const std::string& program, const std::string& arguments, int show) {
+  if (RunsElevated()) return ShellExecuteAsDesktop(program, arguments, show) ? TStarted::AsUser : TStarted::Failed;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = static_cast<WORD>(show);
+  PROCESS_INFORMATION pi{};
+  std::string command = QuotedCommand(program, arguments);
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return TStarted::Failed;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return TStarted::Direct;
 }

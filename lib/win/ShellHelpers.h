@@ -44,3 +44,14 @@ std::optional<std::string> KnownFolder(int csidl);
 
 // The product web site, target of two Start-menu links.
 inline constexpr char KProductSite[] = "http://www.korvane-p2p.example";
+
+// How StartAsUser started a program.
+enum class TStarted {
+  AsUser,  // by the desktop shell, with the signed-in user's ordinary rights
+  Direct,  // by this process, which runs with the user's ordinary rights anyway
+  Failed,
+};
+// Starts `program` with `arguments` in window state `show` (SW_...). An installer runs elevated,
+// and a program of the user's must never get its token: then the desktop shell starts it, as
+// the user does with a double click. Without a desktop shell to ask it is not started.
+TStarted StartAsUser(const std::string& program, const std::string& arguments, int show);

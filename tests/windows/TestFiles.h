@@ -54,6 +54,14 @@ inline void RemoveTree(const std::string& folder) {
   RemoveDirectoryA(folder.c_str());
 }
 
+// Where the toolbar installer's stand-in notes its starts: the test session names it for every
+// process of the prefix (scripts/wine.sh), since the desktop shell starts the stand-in.
+inline std::string ToolbarLogFile() {
+  char buf[MAX_PATH] = "";
+  const DWORD n = GetEnvironmentVariableA("KORVANE_TOOLBAR_LOG", buf, sizeof buf);
+  return n > 0 && n < sizeof buf ? buf : "C:\\kvtest_toolbar.log";
+}
+
 struct TLink {
   std::string Target, Description, IconFile, Arguments;
   int Icon = -2;

@@ -110,8 +110,7 @@ class EndToEnd : public testing::Test {
     group = ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P\\";
     desktopLink = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Korvane P2P.Lnk";
     defaultDir = ShellFolder(CSIDL_PROGRAM_FILES) + "\\Korvane P2P\\";
-    toolbarLog = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\kvtest_e2e_toolbar.log";
-    SetEnvironmentVariableA("KORVANE_TOOLBAR_LOG", toolbarLog.c_str());
+    toolbarLog = ToolbarLogFile();
     Clean();
   }
   void TearDown() override {
