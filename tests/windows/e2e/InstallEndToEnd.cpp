@@ -468,6 +468,33 @@ TEST_F(Silent, FailureOnAFullDiskExitsTwoWithTheErrorOnTheLog) {
   for (const std::string& name : Listing(WithoutSlash(tiny))) RemoveTree(tiny + name);
 }
 
+// A silent installation killed at any moment, about every 50 ms from its start to its end, is
+// completed by running it again, and then removed whole by its uninstaller.
+TEST_F(Silent, KilledAtAnyMomentThenRunAgainAndUninstalledLeavesNothing) {
+  int killed = 0;
+  for (int after = 0; after < 20000; after += 50) {
+    SCOPED_TRACE("killed after " + std::to_string(after) + " ms");
+    STARTUPINFOA si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    std::string cmd = "\"" + gInstaller + "\" /S";
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    const bool ended = WaitForSingleObject(pi.hProcess, after) == WAIT_OBJECT_0;
+    if (!ended) {
+      TerminateProcess(pi.hProcess, 9);
+      WaitForSingleObject(pi.hProcess, INFINITE);
+      ++killed;
+    }
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    ASSERT_EQ(RunSilent("/S"), 0);
+    EXPECT_EQ(FileSize(defaultDir + "Korvane.Exe"), 3966976);
+    Uninstall(defaultDir);
+    ExpectNothingInstalled();
+    if (ended) break;
+  }
+  EXPECT_GE(killed, 4);  // the run was cut at several points, not only at its very start
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -81,6 +81,61 @@ TEST(SelfUpdate, ClientHeldOpenForAWhileIsReplacedAndStartedAndTheRestIsUntouche
   RemoveDirectoryA("C:\\kvtest e2e upgrade");
 }
 
+// A self-update killed at any moment leaves the old client or the new one, whole, never a
+// missing or partial one.
+TEST(SelfUpdate, KilledAtAnyMomentTheClientIsTheOldOrTheNewWhole) {
+  SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", "0");
+  SHCreateDirectoryExA(nullptr, "C:\\kvtest e2e upgrade\\Korvane P2P", nullptr);
+  const std::string client = kDir + "Korvane.Exe", old = "old client";
+  const std::string cmd = "\"" + gInstaller + "\" /autoupdate \"" + kDir + "\"";
+  // Runs the self-update and kills it `ms` after the start, or with `afterWrite` that long after
+  // the new client's temporary file appears, unless it ends first; true when it ended by itself.
+  auto run = [&](DWORD ms, bool afterWrite) {
+    STARTUPINFOA si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    std::string line = cmd;
+    EXPECT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    if (afterWrite)
+      while (!Exists(client + ".tmp") && WaitForSingleObject(pi.hProcess, 1) == WAIT_TIMEOUT) {
+      }
+    const bool ended = WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(pi.hProcess, 9);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return ended;
+  };
+  WriteText(client, old);
+  ASSERT_TRUE(run(60000, false));
+  EXPECT_TRUE(CloseStartedClient());
+  const std::string fresh = ReadAll(client);
+  ASSERT_EQ(fresh.size(), static_cast<size_t>(KClientProgram.USize));
+
+  // Two cuts before the writing starts; from the moment it does, one every 8 ms while the client
+  // is written and moved into place, then ever further apart until the run ends by itself.
+  int killed = 0;
+  for (int i = 0;; ++i) {
+    const bool early = i < 2;
+    const int k = i - 2;
+    const DWORD after = early ? i * 400 : k <= 10 ? k * 8 : 80u << (k - 10);
+    WriteText(client, old);
+    const bool ended = run(after, !early);
+    const std::string now = ReadAll(client);
+    EXPECT_TRUE(now == old || now == fresh) << "killed after " << after << " ms: " << now.size() << " bytes";
+    if (ended) {
+      EXPECT_EQ(now, fresh);
+      CloseStartedClient();
+      break;
+    }
+    ++killed;
+    ASSERT_LT(after, 20000u);
+  }
+  EXPECT_GE(killed, 6);
+  SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", nullptr);
+  RemoveTree("C:\\kvtest e2e upgrade");
+  RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P");
+}
+
 // The self-update acts only on a folder that holds an installation.
 TEST(SelfUpdate, AFolderWithoutTheClientIsLeftAloneWithExitCodeTwo) {
   const std::string dir = "C:\\kvtest e2e no client\\";
