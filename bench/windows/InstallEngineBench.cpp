@@ -44,11 +44,16 @@ class TReadyStandIn : public TFramePanel {
   void InitButtons(tKvButtonBar&) override { gHandedOver = Clock::now(); }
 };
 
-// Notes the time each posted tick is handled: the gaps between them are the gaps between pumps.
-std::vector<Clock::time_point> gTicks;
+// Notes, for each posted tick, when it was posted and when it was handled: the gaps between
+// handled ticks are the gaps between pumps, and the waits show how long the UI thread kept a
+// message waiting (the poster's own sleeps, longer than asked under load, do not count there).
+struct TTick {
+  Clock::time_point Posted, Handled;
+};
+std::vector<TTick> gTicks;
 LRESULT CALLBACK TickProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_APP) {
-    gTicks.push_back(Clock::now());
+    gTicks.push_back({Clock::time_point(Clock::duration(lp)), Clock::now()});
     return 0;
   }
   return DefWindowProcA(h, msg, wp, lp);
@@ -96,7 +101,7 @@ int main(int argc, char** argv) {
   RegisterClassA(&wc);
   HWND ticks = CreateWindowExA(0, "KvBenchTicks", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 
-  std::vector<double> engine, baseline, gaps;
+  std::vector<double> engine, baseline, gaps, waits;
   for (int r = 0; r < rounds; ++r) {
     // The engine, as the confirmation panel starts it, with the default answers.
     ResetGlobals();
@@ -112,7 +117,7 @@ int main(int argc, char** argv) {
       std::atomic<bool> run{true};
       std::thread poster([&] {
         while (run) {
-          PostMessageA(ticks, WM_APP, 0, 0);
+          PostMessageA(ticks, WM_APP, 0, static_cast<LPARAM>(Clock::now().time_since_epoch().count()));
           Sleep(1);
         }
       });
@@ -128,9 +133,13 @@ int main(int argc, char** argv) {
       poster.join();
       // The slide-out before the completion panel: 11 steps that each wait more than 40 ms.
       engine.push_back(Ms(gHandedOver - t0) - 11 * 40.0);
-      double gap = 0;
-      for (size_t i = 1; i < gTicks.size() && gTicks[i] <= gHandedOver; ++i) gap = std::max(gap, Ms(gTicks[i] - gTicks[i - 1]));
+      double gap = 0, wait = 0;
+      for (size_t i = 1; i < gTicks.size() && gTicks[i].Handled <= gHandedOver; ++i) {
+        gap = std::max(gap, Ms(gTicks[i].Handled - gTicks[i - 1].Handled));
+        wait = std::max(wait, Ms(gTicks[i].Handled - gTicks[i].Posted));
+      }
       gaps.push_back(gap);
+      waits.push_back(wait);
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       }
@@ -150,11 +159,12 @@ int main(int argc, char** argv) {
     CreateDirectoryA(bare.c_str(), nullptr);
   }
   RemoveDirectoryA(bare.c_str());
-  const double e = Median(engine), b = Median(baseline), g = *std::max_element(gaps.begin(), gaps.end());
+  const double e = Median(engine), b = Median(baseline), g = *std::max_element(gaps.begin(), gaps.end()),
+               w = *std::max_element(waits.begin(), waits.end());
   std::printf("wine: engine %.1f ms (less the slide-out), bare inflation and data files %.1f ms, ratio %.2f (goal <= 1.5)\n",
               e, b, e / b);
   std::printf("wine: longest gap between two messages handled on the UI thread during the installation %.1f ms "
-              "(goal <= 16)\n",
-              g);
+              "(goal <= 16); longest wait of a posted message %.1f ms\n",
+              g, w);
   return 0;
 }
