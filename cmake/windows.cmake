@@ -32,7 +32,7 @@ if(KV_TEST_SEAMS)
   set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_UpgradeUpgrading.cpp APPEND PROPERTY COMPILE_DEFINITIONS KV_TEST_SEAMS)
 endif()
 target_include_directories(kvapp PUBLIC /usr/include/stb)
-target_link_libraries(kvapp PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32 wininet msimg32)
+target_link_libraries(kvapp PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32)
 # The core calls into its platform side (files, clock, GUID) in lib/win, which calls back into
 # the core: both come once more after kvcore.
 target_link_libraries(kvapp INTERFACE $<TARGET_FILE:kvapp> $<TARGET_FILE:kvcore>)

@@ -10,7 +10,38 @@
 std::atomic<int> tLibGetMemStreamFromTheWeb::pending_{0};
 
 namespace {
-using TInternetHandle = TOwned<THandleTraits<HINTERNET, InternetCloseHandle>>;
+// WinInet is not a Known DLL: imported, the loader would look for it beside the installer (a
+// Downloads folder) before WinMain runs. So it is taken from the system folder when first used.
+struct TWinInet {
+  decltype(&InternetOpenA) Open;
+  decltype(&InternetOpenUrlA) OpenUrl;
+  decltype(&InternetReadFile) Read;
+  decltype(&InternetCloseHandle) Close;
+};
+
+template <class F>
+F Function(HMODULE dll, const char* name) {
+  return dll ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name))) : nullptr;
+}
+
+// Null when WinInet or one of its functions is missing.
+const TWinInet* WinInet() {
+  static const TWinInet api = [] {
+    const HMODULE dll = LoadLibraryExW(L"wininet.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return TWinInet{Function<decltype(&InternetOpenA)>(dll, "InternetOpenA"),
+                    Function<decltype(&InternetOpenUrlA)>(dll, "InternetOpenUrlA"),
+                    Function<decltype(&InternetReadFile)>(dll, "InternetReadFile"),
+                    Function<decltype(&InternetCloseHandle)>(dll, "InternetCloseHandle")};
+  }();
+  return api.Open && api.OpenUrl && api.Read && api.Close ? &api : nullptr;
+}
+
+struct TInternetTraits {
+  using Handle = HINTERNET;
+  static HINTERNET Invalid() { return nullptr; }
+  static void Close(HINTERNET h) { WinInet()->Close(h); }
+};
+using TInternetHandle = TOwned<TInternetTraits>;
 constexpr UINT kDoDone = WM_APP + 1;
 constexpr DWORD kBufferSize = 4096;
 }  // namespace
@@ -49,14 +80,16 @@ void tLibGetMemStreamFromTheWeb::Create(const std::string& URL, TDoneEvent OnDon
 
 void tLibGetMemStreamFromTheWeb::Execute() {
   try {
-    TInternetHandle root(InternetOpenA("InetURL:/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    const TWinInet* api = WinInet();
+    if (!api) return;
+    TInternetHandle root(api->Open("InetURL:/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (root) {
-      TInternetHandle file(InternetOpenUrlA(root.get(), URL.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+      TInternetHandle file(api->OpenUrl(root.get(), URL.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
       if (file) {
         char buffer[kBufferSize];
         for (;;) {
           DWORD read = 0;
-          if (!InternetReadFile(file.get(), buffer, kBufferSize - 1, &read)) {
+          if (!api->Read(file.get(), buffer, kBufferSize - 1, &read)) {
             // A body cut off half-way is no body: it must not pass for a whole one.
             Stream->clear();
             break;
