@@ -5,6 +5,7 @@
 
 #include <shlobj.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -396,6 +397,13 @@ TEST_F(Uninstaller, ASecondRunFinishesWhatTheFirstCouldNot) {
 TEST_F(Uninstaller, WaitsForTheClientToBeClosed) {
   WriteClientProgram(inst + "Korvane.Exe");
   HANDLE client = StartProgram("\"" + inst + "Korvane.Exe\"");
+  ASSERT_TRUE(client);
+  // A failure below must not leave the client running, holding its folder.
+  std::unique_ptr<void, void (*)(HANDLE)> ended(client, [](HANDLE process) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  });
   HWND window = nullptr;
   for (int i = 0; i < 400 && !window; ++i, Sleep(50)) window = FindWindowA("KorvaneP2P", "Korvane P2P");
   ASSERT_TRUE(window);
@@ -416,7 +424,7 @@ TEST_F(Uninstaller, WaitsForTheClientToBeClosed) {
   HWND retry = Box("Uninstall");
   ASSERT_TRUE(retry);
   PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(ExitCodeOf(client), 0u);
+  ASSERT_EQ(WaitForSingleObject(client, 60000), WAIT_OBJECT_0);
   ASSERT_TRUE(Press(retry, IDRETRY));
   ASSERT_TRUE(Answer("Uninstall", IDOK, &said));
   EXPECT_EQ(said, "Korvane P2P was removed from your computer.");
