@@ -19,7 +19,7 @@ file(GLOB KV_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/lib/win/*.cpp)
 list(REMOVE_ITEM KV_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp)
 add_library(kvwin STATIC ${KV_WIN_SOURCES})
 target_include_directories(kvwin PUBLIC /usr/include/stb)
-target_link_libraries(kvwin PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32 wininet msimg32)
+target_link_libraries(kvwin PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32)
 
 # The carried programs come first: the payload layer embeds them.
 if(EXISTS ${CMAKE_SOURCE_DIR}/programs/CMakeLists.txt)
@@ -65,7 +65,7 @@ set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
 
 add_test(NAME layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
-add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Install_Korvane>)
+add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Install_Korvane> $<TARGET_FILE:Uninstall>)
 
 file(GLOB KV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
 if(KV_WIN_TESTS)

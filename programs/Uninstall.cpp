@@ -1,315 +1,404 @@
 // Uninstall.Exe: removes what the installation listed in "UnInstall.dat" beside it.
 //   Uninstall.Exe [/quiet]     /quiet skips the question and the messages (for scripts)
-// Exit code: 0 done, 1 cancelled, 2 failed (list refused, or something could not be removed).
+// Exit code: 0 done, 1 cancelled, 2 failed (list refused, the client still running, or
+// something could not be removed).
 //
-// The list is checked whole before anything is touched; one bad line refuses all of it.
-// Files, patterns, the registry key and links go first, folders last and only when empty.
-// A running program cannot delete its own file, so the folders and the program itself are
-// left to a copy in the temporary folder, which waits for this process to end.
+// The list is checked whole before anything is touched: every line must be one that an
+// installation of this product writes, naming this program's own folder or the per-user data
+// folder, reached through no junction or symbolic link; one other line refuses all of it.
+// Nothing is touched while a file to be deleted is in use. The files and links go first; the
+// registry key and the list only when all of that has gone, so that a run that failed half-way
+// can be run again. A running program cannot delete its own file, so the folders and the
+// program itself are left to a copy in the temporary folder, which waits for this process to end.
 #include <shlobj.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr int KDone = 0, KCancelled = 1, KFailed = 2;
-constexpr char KUninstallRoot[] = "software\\microsoft\\windows\\currentversion\\uninstall\\";
+constexpr wchar_t KProduct[] = L"Korvane P2P";
+constexpr wchar_t KUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane P2P";
+constexpr wchar_t KListName[] = L"UnInstall.dat";
+constexpr wchar_t KDesktopLink[] = L"Korvane P2P.Lnk";
+// Written beside this program by the installation, but not listed.
+constexpr wchar_t KToolbarInstaller[] = L"Korvane_toolbar.exe";
 // The links the installation puts into its Start-menu group.
-constexpr const char* KGroupLinks[] = {"Korvane P2P.Lnk", "Korvane P2P On the Web.Lnk", "Korvane P2P Help.Lnk",
-                                       "Korvane P2P Uninstall.Lnk"};
-
-struct TItem {
-  char Tag;
-  std::string Arg;
-};
+constexpr const wchar_t* KGroupLinks[] = {L"Korvane P2P.Lnk", L"Korvane P2P On the Web.Lnk", L"Korvane P2P Help.Lnk",
+                                          L"Korvane P2P Uninstall.Lnk"};
+// The files and the masks that the list may name.
+constexpr const wchar_t* KFiles[] = {L"Korvane.Exe", L"Korvane.dat", L"Korvane.bak",
+                                     L"KVInst.dat",  L"Uninstall.Exe", L"Uninstall.Dat"};
+constexpr const wchar_t* KMasks[] = {L"*.ZCF", L"*.ZCV", L"*.ZTH", L"*.DAT", L"*.GET"};
 
 bool Quiet = false;
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+bool Same(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+template <size_t N>
+bool OneOf(const std::wstring& s, const wchar_t* const (&names)[N]) {
+  return std::any_of(std::begin(names), std::end(names), [&](const wchar_t* n) { return Same(s, n); });
+}
+
+std::wstring WithoutSlash(std::wstring s) {
+  while (s.size() > 3 && s.back() == L'\\') s.pop_back();
   return s;
 }
-bool SamePath(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\') + 1); }
+std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
 
-std::string WithoutSlash(std::string s) {
-  while (s.size() > 3 && s.back() == '\\') s.pop_back();
-  return s;
-}
-std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\') + 1); }
-
-// The long form of an existing path, so that short names cannot slip past the comparisons.
-std::string LongPath(const std::string& path) {
-  char buf[MAX_PATH];
-  DWORD n = GetLongPathNameA(path.c_str(), buf, sizeof buf);
-  return n > 0 && n < sizeof buf ? std::string(buf, n) : path;
+// The long form of an existing path, so that an 8.3 alias cannot pass for another folder.
+std::wstring LongPath(const std::wstring& path) {
+  std::wstring buf(32768, L'\0');
+  DWORD n = GetLongPathNameW(path.c_str(), buf.data(), DWORD(buf.size()));
+  return n > 0 && n < buf.size() ? buf.substr(0, n) : path;
 }
 
-std::string ShellFolder(int csidl) {
-  char buf[MAX_PATH];
-  return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : "";
+std::wstring ShellFolder(int csidl) {
+  wchar_t buf[MAX_PATH];
+  return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : L"";
 }
 
-void Tell(const std::string& text, UINT icon) {
-  if (!Quiet) MessageBoxA(nullptr, text.c_str(), "Uninstall", MB_OK | icon);
+void Tell(const std::wstring& text, UINT icon) {
+  if (!Quiet) MessageBoxW(nullptr, text.c_str(), L"Uninstall", MB_OK | icon);
 }
 
-bool Within(const std::string& path, const std::string& folder) {
-  std::string p = Lower(WithoutSlash(path)), f = Lower(WithoutSlash(folder));
-  return !f.empty() && (p == f || (p.size() > f.size() && p.compare(0, f.size(), f) == 0 && p[f.size()] == '\\'));
-}
+bool Gone(DWORD err) { return err == ERROR_SUCCESS || err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND; }
 
-// A plain name: no folder, no wildcard, no stream. Windows drops trailing dots and blanks,
-// so "Windows." would name the Windows folder: such names are refused too.
-bool IsPlainName(const std::string& s) {
-  return !s.empty() && s.back() != '.' && s.back() != ' ' && s.find_first_of("\\/:*?\"<>|") == std::string::npos;
-}
-
-// A folder that a removal may work in: below a drive root, no "." or ".." steps, not a
-// top-level system folder, not the Windows folder nor anything inside it.
-bool IsSafeFolder(std::string folder) {
-  std::replace(folder.begin(), folder.end(), '/', '\\');
-  folder = WithoutSlash(folder);
-  if (folder.size() < 4 || !isalpha(static_cast<unsigned char>(folder[0])) || folder[1] != ':' || folder[2] != '\\')
-    return false;
-  std::vector<std::string> parts;
-  for (size_t at = 3; at <= folder.size();) {
-    size_t end = folder.find('\\', at);
-    if (end == std::string::npos) end = folder.size();
-    std::string part = folder.substr(at, end - at);
-    if (!IsPlainName(part)) return false;
-    parts.push_back(Lower(part));
-    at = end + 1;
+// None of the folders on the way from the drive root is a junction or a symbolic link. The way
+// ends at the first one that does not exist.
+bool IsDirectWay(const std::wstring& folder) {
+  for (size_t at = folder.find(L'\\', 3); at != std::wstring::npos; at = folder.find(L'\\', at + 1)) {
+    DWORD a = GetFileAttributesW(folder.substr(0, at).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return Gone(GetLastError());
+    if (a & FILE_ATTRIBUTE_REPARSE_POINT) return false;
   }
-  static const char* const KSystemTop[] = {"windows",  "program files", "program files (x86)", "programdata",
-                                           "users",    "documents and settings", "system volume information",
-                                           "recovery", "$recycle.bin", "boot"};
-  if (parts.size() == 1)
-    for (const char* name : KSystemTop)
-      if (parts[0] == name) return false;
-  std::string real = LongPath(folder);
-  char windows[MAX_PATH];
-  UINT n = GetWindowsDirectoryA(windows, sizeof windows);
-  if (n == 0 || n >= sizeof windows || Within(real, LongPath(windows))) return false;
-  for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON, CSIDL_COMMON_APPDATA,
-                    CSIDL_PROFILE, CSIDL_LOCAL_APPDATA, CSIDL_APPDATA, CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY}) {
-    std::string system = ShellFolder(csidl);
-    if (!system.empty() && SamePath(WithoutSlash(real), WithoutSlash(LongPath(system)))) return false;
-  }
-  std::string profile = ShellFolder(CSIDL_PROFILE);
-  if (!profile.empty() && SamePath(WithoutSlash(real), WithoutSlash(FolderOf(LongPath(profile))))) return false;
   return true;
 }
 
-bool IsValidItem(const TItem& item) {
-  const std::string& a = item.Arg;
-  switch (item.Tag) {
-    case 'E':
-      return IsSafeFolder(a);
-    case 'F':
-      return IsPlainName(a.substr(a.find_last_of('\\') + 1)) && IsSafeFolder(FolderOf(a));
-    case 'P': {
-      std::string mask = a.substr(a.find_last_of('\\') + 1);
-      return !mask.empty() && mask.find_first_of("\\/:\"<>|") == std::string::npos && IsSafeFolder(FolderOf(a));
-    }
-    case 'R':
-      return Lower(a).rfind(KUninstallRoot, 0) == 0 && IsPlainName(a.substr(sizeof KUninstallRoot - 1));
-    case 'S':
-    case 'T':
-      return IsPlainName(a);
+// The folders whose files the list may name, each ending with "\": this program's own, and the
+// per-user data folder (none of its own when the data fell back to the install folder).
+struct TFolders {
+  std::wstring Install, Data;
+  // Which of them `folder` names, or empty.
+  std::wstring Of(const std::wstring& folder) const {
+    const std::wstring real = LongPath(folder);
+    for (const std::wstring& ours : {Install, Data})
+      if (!ours.empty() && Same(real, ours)) return ours;
+    return L"";
   }
-  return false;
+};
+
+struct TItem {
+  wchar_t Tag;
+  std::wstring Folder, Name;  // F: the file; P: the mask; E: the folder only
+};
+
+// The item of one line, with Tag 0 when the line is not one that the installation writes.
+TItem ParseItem(wchar_t tag, const std::wstring& arg, const TFolders& folders) {
+  switch (tag) {
+    case L'F':
+    case L'P':
+    case L'E': {
+      TItem item{tag, folders.Of(FolderOf(arg)), NameOf(arg)};
+      const bool known = tag == L'F'   ? OneOf(item.Name, KFiles)
+                         : tag == L'P' ? OneOf(item.Name, KMasks)
+                                       : item.Name.empty();
+      return known && !item.Folder.empty() ? item : TItem{};
+    }
+    case L'R':
+      return Same(arg, KUninstallKey) ? TItem{tag, L"", L""} : TItem{};
+    case L'S':
+      return Same(arg, KProduct) ? TItem{tag, L"", L""} : TItem{};
+    case L'T':
+      return Same(arg, KDesktopLink) ? TItem{tag, L"", L""} : TItem{};
+  }
+  return {};
 }
 
-// The product name and the items, or false when the list is not entirely well-formed.
-bool ReadList(const std::string& path, std::string& product, std::vector<TItem>& items) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+std::string ReadAll(HANDLE f) {
+  std::string all;
+  char buf[65536];
+  for (DWORD got; ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0;) all.append(buf, got);
+  return all;
+}
+
+// The items, or false when the list is not entirely one that the installation writes.
+bool ReadList(const std::wstring& path, const TFolders& folders, std::vector<TItem>& items) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
-  std::string text(64 * 1024, '\0');
-  DWORD got = 0;
-  bool ok = ReadFile(f, text.data(), DWORD(text.size()), &got, nullptr);
+  const std::string bytes = ReadAll(f);
   CloseHandle(f);
-  if (!ok || got == text.size() || text.find('\0') < got) return false;
-  text.resize(got);
-  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
+  if (bytes.empty() || bytes.size() >= 64 * 1024 || bytes.find('\0') != std::string::npos) return false;
+  // The installation writes the list in the system's ANSI code page.
+  int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), nullptr, 0);
+  std::wstring text(n, L'\0');
+  if (n <= 0 || MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()), text.data(), n) != n)
+    return false;
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, L"\r\n") == 0) text.resize(text.size() - 2);
 
   for (size_t at = 0, line = 0; at <= text.size(); ++line) {
-    size_t end = text.find("\r\n", at);
-    if (end == std::string::npos) end = text.size();
-    std::string s = text.substr(at, end - at);
+    size_t end = text.find(L"\r\n", at);
+    if (end == std::wstring::npos) end = text.size();
+    const std::wstring s = text.substr(at, end - at);
     at = end + 2;
-    if (s.find_first_of("\r\n") != std::string::npos) return false;
+    if (s.find_first_of(L"\r\n") != std::wstring::npos) return false;
     if (line == 0) {
-      if (s.empty() || s.find_first_of("<>") != std::string::npos) return false;
-      product = s;
+      if (!Same(s, KProduct)) return false;
       continue;
     }
-    if (s.size() < 4 || s.front() != '<' || s.back() != '>') return false;
-    TItem item{s[1], s.substr(2, s.size() - 3)};
-    if (item.Arg.find_first_of("<>") != std::string::npos || !IsValidItem(item)) return false;
+    if (s.size() < 3 || s.front() != L'<' || s.back() != L'>') return false;
+    const std::wstring arg = s.substr(2, s.size() - 3);
+    if (arg.find_first_of(L"<>") != std::wstring::npos) return false;
+    TItem item = ParseItem(s[1], arg, folders);
+    if (!item.Tag || (!item.Folder.empty() && !IsDirectWay(item.Folder))) return false;
     items.push_back(item);
   }
   return !items.empty();
 }
 
-// Case-insensitive '*' and '?' on the long name only: the system's own matching also looks
-// at short names, where "*.DAT" matches "notes.data".
-bool Matches(const char* mask, const char* name) {
-  for (; *mask; ++mask, ++name) {
-    if (*mask == '*') {
-      for (const char* n = name;; ++n) {
-        if (Matches(mask + 1, n)) return true;
-        if (!*n) return false;
-      }
-    }
-    if (!*name || (*mask != '?' && Lower(std::string(1, *mask)) != Lower(std::string(1, *name)))) return false;
-  }
-  return !*name;
+// The masks are "*" and an extension. Only the long name counts: the system's own matching also
+// looks at the 8.3 name, where "*.DAT" matches "notes.data".
+std::vector<std::wstring> Matching(const std::wstring& folder, const std::wstring& mask) {
+  std::vector<std::wstring> names;
+  const std::wstring ext = mask.substr(1);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + mask).c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = fd.cFileName;
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.size() >= ext.size() &&
+        Same(name.substr(name.size() - ext.size()), ext))
+      names.push_back(name);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return names;
 }
 
-struct TRemoval {
-  std::vector<std::string> Failed;
-  void File(const std::string& path) {
-    if (!DeleteFileA(path.c_str())) Note(path, GetLastError());
-  }
-  void Note(const std::string& what, DWORD err) {
-    if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND) Failed.push_back(what);
-  }
-};
+// Whether someone else keeps a file from being deleted now. Opening it for writing without
+// sharing fails for a running program (the system keeps its image mapped and refuses writers)
+// and for a file that anyone holds open. Opening it for deletion would not tell: a running
+// program's file may be opened for deletion, even renamed; only the deletion itself fails.
+bool InUse(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(h);
+  return false;
+}
 
-void RemoveFolders(const std::vector<std::string>& folders) {
-  std::vector<std::string> sorted = folders;
+// Where an opened file lies, as the system reports it.
+std::wstring FinalPath(HANDLE h) {
+  std::wstring buf(32768, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(h, buf.data(), DWORD(buf.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n == 0 || n >= buf.size()) return L"";
+  buf.resize(n);
+  return buf.rfind(L"\\\\?\\", 0) == 0 ? buf.substr(4) : buf;
+}
+
+// Deletes a file, or an empty folder, only if it lies where the path says. It is opened first and
+// then asked where it lies, so that a folder on the way that became a junction or a link after
+// the list was read leads nowhere: what lies elsewhere is not deleted, and that counts as failed.
+DWORD RemoveAt(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError();
+  FILE_DISPOSITION_INFO dispose{TRUE};
+  DWORD err = ERROR_ACCESS_DENIED;
+  if (Same(FinalPath(h), WithoutSlash(path)))
+    err = SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose) ? ERROR_SUCCESS : GetLastError();
+  CloseHandle(h);
+  return err;
+}
+
+void RemoveFolders(std::vector<std::wstring> folders) {
   // Deeper folders first, so that a parent can be empty by the time its turn comes.
-  std::stable_sort(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {
-    return std::count(a.begin(), a.end(), '\\') > std::count(b.begin(), b.end(), '\\');
+  std::stable_sort(folders.begin(), folders.end(), [](const std::wstring& a, const std::wstring& b) {
+    return std::count(a.begin(), a.end(), L'\\') > std::count(b.begin(), b.end(), L'\\');
   });
-  for (const std::string& f : sorted) RemoveDirectoryA(WithoutSlash(f).c_str());
+  for (const std::wstring& f : folders) RemoveAt(f);
 }
 
-std::string Quote(const std::string& s) { return "\"" + WithoutSlash(s) + "\""; }
+std::wstring Quote(const std::wstring& s) { return L"\"" + WithoutSlash(s) + L"\""; }
 
-// Copies this program to the temporary folder and starts it to finish after this process
-// has ended: delete this program's file, then the folders.
-bool StartFinisher(const std::string& self, const std::vector<std::string>& folders) {
-  char dir[MAX_PATH], copy[MAX_PATH];
-  if (!GetTempPathA(sizeof dir, dir) || !GetTempFileNameA(dir, "kvu", 0, copy)) return false;
-  std::string exe = std::string(copy) + ".exe";
-  DeleteFileA(copy);
-  if (!CopyFileA(self.c_str(), exe.c_str(), FALSE)) return false;
-  HANDLE me;
-  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me, SYNCHRONIZE, TRUE, 0))
-    return false;
-  std::string cmd = Quote(exe) + " /finish " + std::to_string(reinterpret_cast<uintptr_t>(me)) + " " + Quote(self);
-  for (const std::string& f : folders) cmd += " " + Quote(f);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  bool ok = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-  CloseHandle(me);
-  if (!ok) {
-    DeleteFileA(exe.c_str());
-    return false;
+// The copy is written as a new file and then held without write sharing until it has been
+// started. The system runs no file that is open for writing, so the writing handle is closed
+// first and the file read back through the holding one: a change in between shows. The holding
+// handle also deletes the copy when its last holder, the started copy, ends.
+HANDLE WriteCopy(const std::wstring& path, const std::string& image) {
+  HANDLE w = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  if (w == INVALID_HANDLE_VALUE) return w;
+  DWORD done = 0;
+  bool written = WriteFile(w, image.data(), DWORD(image.size()), &done, nullptr) && done == image.size();
+  CloseHandle(w);
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE held = written ? CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherited, OPEN_EXISTING,
+                                      FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+                        : INVALID_HANDLE_VALUE;
+  if (held != INVALID_HANDLE_VALUE && ReadAll(held) == image) return held;
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  DeleteFileW(path.c_str());
+  return INVALID_HANDLE_VALUE;
+}
+
+// Renames an open file.
+bool MoveTo(HANDLE file, const std::wstring& path) {
+  std::vector<BYTE> buf(sizeof(FILE_RENAME_INFO) + path.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buf.data());
+  info->FileNameLength = DWORD(path.size() * sizeof(wchar_t));
+  std::memcpy(info->FileName, path.c_str(), info->FileNameLength);
+  return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(buf.size()));
+}
+
+// Copies this program into a new folder of its own in the temporary folder and starts the copy
+// to finish after this process has ended: delete this program's file, then the folders.
+bool StartFinisher(const std::wstring& self, const std::vector<std::wstring>& folders) {
+  HANDLE f = CreateFileW(self.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  const std::string image = ReadAll(f);
+  CloseHandle(f);
+  wchar_t temp[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (image.empty() || n == 0 || n > MAX_PATH) return false;
+  // Made now, failing when the name is taken: a folder that was there could hold anything.
+  std::wstring dir;
+  for (DWORD i = 0;; ++i) {
+    dir = temp + (L"kvu-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount() + i));
+    if (CreateDirectoryW(dir.c_str(), nullptr)) break;
+    if (GetLastError() != ERROR_ALREADY_EXISTS || i == 100) return false;
   }
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return true;
+  const std::wstring copy = dir + L"\\Uninstall.Exe";
+  HANDLE held = WriteCopy(copy, image);
+  HANDLE me;
+  bool started = false;
+  if (held != INVALID_HANDLE_VALUE &&
+      DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me, SYNCHRONIZE, TRUE, 0)) {
+    std::wstring cmd = Quote(copy) + L" /finish " + std::to_wstring(reinterpret_cast<uintptr_t>(me)) + L" " + Quote(self);
+    for (const std::wstring& folder : folders) cmd += L" " + Quote(folder);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    // Started in the temporary folder: a current folder inside the installation could not go.
+    started = CreateProcessW(copy.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, temp, &si, &pi);
+    CloseHandle(me);
+    if (started) {
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+      // Out of its folder, so that the folder can go now; the file goes when the copy ends.
+      MoveTo(held, dir + L".tmp");
+    }
+  }
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  RemoveDirectoryW(dir.c_str());
+  return started;
 }
 
-int Finish(int argc, char** argv) {
-  HANDLE parent = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(argv[2], nullptr, 10)));
+int Finish(int argc, wchar_t** argv) {
+  HANDLE parent = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::wcstoull(argv[2], nullptr, 10)));
   WaitForSingleObject(parent, INFINITE);  // its closing message may stay open for long
   CloseHandle(parent);
-  for (int i = 0; i < 50 && !DeleteFileA(argv[3]) && GetLastError() != ERROR_FILE_NOT_FOUND; ++i) Sleep(100);
-  RemoveFolders(std::vector<std::string>(argv + 4, argv + argc));
-  // This copy cannot delete itself either; the system removes it at the next start.
-  char self[MAX_PATH];
-  if (GetModuleFileNameA(nullptr, self, sizeof self)) MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  for (int i = 0; i < 50 && !Gone(RemoveAt(argv[3])); ++i) Sleep(100);
+  RemoveFolders(std::vector<std::wstring>(argv + 4, argv + argc));
   return KDone;
 }
 
+std::wstring ModulePath() {
+  std::wstring buf(32768, L'\0');
+  DWORD n = GetModuleFileNameW(nullptr, buf.data(), DWORD(buf.size()));
+  return n > 0 && n < buf.size() ? buf.substr(0, n) : L"";
+}
+
 int Uninstall() {
-  char buf[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
-  if (n == 0 || n >= sizeof buf) return KFailed;
-  std::string self = LongPath(buf);
-  std::string product;
+  const std::wstring self = LongPath(ModulePath()), local = ShellFolder(CSIDL_LOCAL_APPDATA);
+  const TFolders ours{FolderOf(self), local.empty() ? L"" : LongPath(local + L"\\" + KProduct + L"\\")};
+  const std::wstring list = ours.Install + KListName, product = KProduct;
   std::vector<TItem> items;
-  if (!ReadList(FolderOf(self) + "UnInstall.dat", product, items)) {
-    Tell("The removal list \"" + FolderOf(self) + "UnInstall.dat\" is missing or damaged. Nothing was removed.",
-         MB_ICONERROR);
+  if (self.empty() || !IsDirectWay(ours.Install) || !ReadList(list, ours, items)) {
+    Tell(L"The removal list \"" + list + L"\" is missing or damaged. Nothing was removed.", MB_ICONERROR);
     return KFailed;
   }
-  if (!Quiet && MessageBoxA(nullptr, ("Do you want to remove " + product + " from your computer?").c_str(),
-                            (product + " Uninstall").c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+  if (!Quiet && MessageBoxW(nullptr, (L"Do you want to remove " + product + L" from your computer?").c_str(),
+                            (product + L" Uninstall").c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
     return KCancelled;
 
-  TRemoval removal;
-  std::vector<std::string> folders;
+  std::vector<std::wstring> files, folders;
+  bool key = false, group = false, desktop = false;
   for (const TItem& item : items) {
     switch (item.Tag) {
-      case 'F':
-        if (!SamePath(LongPath(item.Arg), self)) removal.File(item.Arg);
+      case L'F':
+        files.push_back(item.Folder + item.Name);
         break;
-      case 'P': {
-        std::string folder = FolderOf(item.Arg), mask = item.Arg.substr(folder.size());
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA(item.Arg.c_str(), &fd);
-        if (h == INVALID_HANDLE_VALUE) break;
-        do {
-          if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && Matches(mask.c_str(), fd.cFileName))
-            removal.File(folder + fd.cFileName);
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
+      case L'P':
+        for (const std::wstring& name : Matching(item.Folder, item.Name)) files.push_back(item.Folder + name);
         break;
-      }
-      case 'E':
-        folders.push_back(item.Arg);
+      case L'E':
+        folders.push_back(item.Folder);
         break;
-      case 'R': {
-        LSTATUS rc = RegDeleteKeyA(HKEY_LOCAL_MACHINE, item.Arg.c_str());
-        if (rc != ERROR_SUCCESS) removal.Note("HKEY_LOCAL_MACHINE\\" + item.Arg, rc);
+      case L'R':
+        key = true;
         break;
-      }
-      case 'S': {
-        std::string programs = ShellFolder(CSIDL_PROGRAMS);
-        if (programs.empty()) break;
-        std::string group = programs + "\\" + item.Arg;
-        for (const char* link : KGroupLinks) removal.File(group + "\\" + link);
-        folders.push_back(group);
+      case L'S':
+        group = true;
         break;
-      }
-      case 'T': {
-        std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
-        if (!desktop.empty()) removal.File(desktop + "\\" + item.Arg);
+      case L'T':
+        desktop = true;
         break;
-      }
     }
   }
+  // Without the toolbar's installer the install folder can go.
+  files.push_back(ours.Install + KToolbarInstaller);
+  // This program goes after it has ended, the list last of all.
+  std::erase_if(files, [&](const std::wstring& f) { return Same(f, self) || Same(f, list); });
 
-  if (!StartFinisher(self, folders)) {
-    RemoveFolders(folders);
-    removal.Failed.push_back(self);
+  while (std::any_of(files.begin(), files.end(), InUse)) {
+    if (Quiet) return KFailed;
+    if (MessageBoxW(nullptr, (product + L" is still running. Close it and try again.").c_str(), L"Uninstall",
+                    MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
+      return KCancelled;
   }
-  if (!removal.Failed.empty()) {
-    std::string text = product + " was removed, except for:\r\n";
-    for (const std::string& f : removal.Failed) text += "\r\n" + f;
+
+  std::vector<std::wstring> failed;
+  auto note = [&](const std::wstring& what, DWORD err) {
+    if (!Gone(err)) failed.push_back(what);
+  };
+  for (const std::wstring& f : files) note(f, RemoveAt(f));
+  // The shell's folders come from the system, not from the list.
+  auto removeLink = [&](const std::wstring& f) { note(f, DeleteFileW(f.c_str()) ? ERROR_SUCCESS : GetLastError()); };
+  const std::wstring programs = ShellFolder(CSIDL_PROGRAMS), desk = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+  if (group && !programs.empty()) {
+    const std::wstring folder = programs + L"\\" + KProduct;
+    for (const wchar_t* link : KGroupLinks) removeLink(folder + L"\\" + link);
+    RemoveDirectoryW(folder.c_str());
+  }
+  if (desktop && !desk.empty()) removeLink(desk + L"\\" + KDesktopLink);
+  if (failed.empty() && key)
+    note(L"HKEY_LOCAL_MACHINE\\" + std::wstring(KUninstallKey), RegDeleteKeyW(HKEY_LOCAL_MACHINE, KUninstallKey));
+  if (failed.empty()) note(list, RemoveAt(list));
+  if (failed.empty() && !StartFinisher(self, folders)) failed.push_back(self);
+
+  if (!failed.empty()) {
+    std::wstring text = product + L" could not be removed completely. Left are:\r\n";
+    for (const std::wstring& f : failed) text += L"\r\n" + f;
     Tell(text, MB_ICONWARNING);
     return KFailed;
   }
-  Tell(product + " was removed from your computer.", MB_ICONINFORMATION);
+  Tell(product + L" was removed from your computer.", MB_ICONINFORMATION);
   return KDone;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc >= 4 && std::string(argv[1]) == "/finish") return Finish(argc, argv);
+int wmain(int argc, wchar_t** argv) {
+  // Before anything loads a DLL on demand: only from the system folder, never from this
+  // program's own (or the temporary) folder.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (argc >= 4 && std::wstring(argv[1]) == L"/finish") return Finish(argc, argv);
   for (int i = 1; i < argc; ++i)
-    if (Lower(argv[i]) == "/quiet") Quiet = true;
+    if (Same(argv[i], L"/quiet")) Quiet = true;
   return Uninstall();
 }

@@ -2,6 +2,7 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "lib/win/WinApp.h"
@@ -10,20 +11,62 @@
 std::atomic<int> tLibGetMemStreamFromTheWeb::pending_{0};
 
 namespace {
-using TInternetHandle = TOwned<THandleTraits<HINTERNET, InternetCloseHandle>>;
+// WinInet is not a Known DLL: imported, the loader would look for it beside the installer (a
+// Downloads folder) before WinMain runs. So it is taken from the system folder when first used.
+struct TWinInet {
+  decltype(&InternetOpenA) Open = nullptr;
+  decltype(&InternetCrackUrlA) CrackUrl = nullptr;
+  decltype(&InternetConnectA) Connect = nullptr;
+  decltype(&HttpOpenRequestA) OpenRequest = nullptr;
+  decltype(&InternetSetOptionA) SetOption = nullptr;
+  decltype(&HttpSendRequestA) SendRequest = nullptr;
+  decltype(&InternetReadFile) Read = nullptr;
+  decltype(&InternetCloseHandle) Close = nullptr;
+};
+
+template <class F>
+bool Load(HMODULE dll, F& function, const char* name) {
+  function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+  return function != nullptr;
+}
+
+// Null when WinInet or one of its functions is missing.
+const TWinInet* WinInet() {
+  static const TWinInet api = [] {
+    TWinInet a;
+    const HMODULE dll = LoadLibraryExW(L"wininet.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const bool all = dll && Load(dll, a.Open, "InternetOpenA") && Load(dll, a.CrackUrl, "InternetCrackUrlA") &&
+                     Load(dll, a.Connect, "InternetConnectA") && Load(dll, a.OpenRequest, "HttpOpenRequestA") &&
+                     Load(dll, a.SetOption, "InternetSetOptionA") && Load(dll, a.SendRequest, "HttpSendRequestA") &&
+                     Load(dll, a.Read, "InternetReadFile") && Load(dll, a.Close, "InternetCloseHandle");
+    return all ? a : TWinInet{};
+  }();
+  return api.Open ? &api : nullptr;
+}
+
+struct TInternetTraits {
+  using Handle = HINTERNET;
+  static HINTERNET Invalid() { return nullptr; }
+  static void Close(HINTERNET h) { WinInet()->Close(h); }
+};
+using TInternetHandle = TOwned<TInternetTraits>;
 constexpr UINT kDoDone = WM_APP + 1;
 constexpr DWORD kBufferSize = 4096;
 }  // namespace
 
 tLibGetMemStreamFromTheWeb::tLibGetMemStreamFromTheWeb(const std::string& url, TDoneEvent onDone,
-                                                       HWND syncWindow)
-    : URL(url), Stream(std::make_unique<std::string>()), OnDone(std::move(onDone)), syncWindow_(syncWindow) {
+                                                       DWORD timeoutMs, HWND syncWindow)
+    : URL(url),
+      Stream(std::make_unique<std::string>()),
+      OnDone(std::move(onDone)),
+      timeoutMs_(timeoutMs),
+      syncWindow_(syncWindow) {
   ++pending_;
 }
 
 tLibGetMemStreamFromTheWeb::~tLibGetMemStreamFromTheWeb() { --pending_; }
 
-void tLibGetMemStreamFromTheWeb::Create(const std::string& URL, TDoneEvent OnDone) {
+void tLibGetMemStreamFromTheWeb::Create(const std::string& URL, TDoneEvent OnDone, DWORD TimeoutMs) {
   // The main thread's window that runs the hand-over; it lives as long as the process.
   static const HWND syncWindow = [] {
     WNDCLASSA wc{};
@@ -33,7 +76,7 @@ void tLibGetMemStreamFromTheWeb::Create(const std::string& URL, TDoneEvent OnDon
     RegisterClassA(&wc);
     return CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   }();
-  auto* fetch = new tLibGetMemStreamFromTheWeb(URL, std::move(OnDone), syncWindow);
+  auto* fetch = new tLibGetMemStreamFromTheWeb(URL, std::move(OnDone), TimeoutMs, syncWindow);
   try {
     std::thread([fetch] {
       fetch->Execute();
@@ -49,21 +92,43 @@ void tLibGetMemStreamFromTheWeb::Create(const std::string& URL, TDoneEvent OnDon
 
 void tLibGetMemStreamFromTheWeb::Execute() {
   try {
-    TInternetHandle root(InternetOpenA("InetURL:/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (root) {
-      TInternetHandle file(InternetOpenUrlA(root.get(), URL.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
-      if (file) {
-        char buffer[kBufferSize];
-        for (;;) {
-          DWORD read = 0;
-          if (!InternetReadFile(file.get(), buffer, kBufferSize - 1, &read)) {
-            // A body cut off half-way is no body: it must not pass for a whole one.
-            Stream->clear();
-            break;
-          }
-          if (read == 0) break;
-          Stream->append(buffer, read);
-        }
+    const TWinInet* api = WinInet();
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.dwHostNameLength = parts.dwUrlPathLength = 1;  // pointers into URL
+    if (!api || !api->CrackUrl(URL.c_str(), 0, 0, &parts)) return;
+    const std::string host(parts.lpszHostName, parts.dwHostNameLength);
+    const std::string object(parts.lpszUrlPath);  // the path with its query
+    TInternetHandle root(api->Open("InetURL:/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    TInternetHandle connection(
+        root ? api->Connect(root.get(), host.c_str(), parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0)
+             : nullptr);
+    const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
+    TInternetHandle request(connection ? api->OpenRequest(connection.get(), "GET", object.c_str(), nullptr, nullptr,
+                                                          nullptr, INTERNET_FLAG_RELOAD | secure, 0)
+                                       : nullptr);
+    if (!request) return;
+    // The system's own time-outs are long: a server that takes the connection and then says
+    // nothing would hold this thread, and the process at its end, for minutes. They are set on
+    // the request itself, which is all that Wine heeds.
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+      api->SetOption(request.get(), option, &timeoutMs_, sizeof timeoutMs_);
+    if (!api->SendRequest(request.get(), nullptr, 0, nullptr, 0)) return;
+    char buffer[kBufferSize];
+    for (;;) {
+      DWORD read = 0;
+      // One byte more than the limit tells a body that is too long from one that just fits.
+      const DWORD ask = static_cast<DWORD>(std::min<size_t>(kBufferSize - 1, MaxBody + 1 - Stream->size()));
+      // A body cut off half-way is no body: it must not pass for a whole one.
+      if (!api->Read(request.get(), buffer, ask, &read)) {
+        Stream->clear();
+        break;
+      }
+      if (read == 0) break;
+      Stream->append(buffer, read);
+      if (Stream->size() > MaxBody) {
+        Stream->clear();
+        break;
       }
     }
   } catch (...) {

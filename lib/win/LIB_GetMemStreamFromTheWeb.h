@@ -14,7 +14,11 @@ class tLibGetMemStreamFromTheWeb {
 
   // Starts fetching `URL` at once. `OnDone` runs on the main thread, through its message loop,
   // once the fetch has ended; it may take over `Stream`. Call on the main thread.
-  static void Create(const std::string& URL, TDoneEvent OnDone);
+  // `TimeoutMs` bounds the wait for the connection and for each send and receive.
+  static void Create(const std::string& URL, TDoneEvent OnDone, DWORD TimeoutMs = 10000);
+
+  // The longest body taken; a longer one is not read further and counts as a failed fetch.
+  static constexpr size_t MaxBody = 64 * 1024;
 
   const std::string URL;
   // The body of the answer, whatever its status; empty when the fetch failed.
@@ -24,13 +28,14 @@ class tLibGetMemStreamFromTheWeb {
   static int Pending() { return pending_; }
 
  private:
-  tLibGetMemStreamFromTheWeb(const std::string& url, TDoneEvent onDone, HWND syncWindow);
+  tLibGetMemStreamFromTheWeb(const std::string& url, TDoneEvent onDone, DWORD timeoutMs, HWND syncWindow);
   ~tLibGetMemStreamFromTheWeb();
   void Execute();
   void DoDone();
   static LRESULT CALLBACK SyncProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
   TDoneEvent OnDone;
+  DWORD timeoutMs_;
   HWND syncWindow_;
   static std::atomic<int> pending_;
 };

@@ -1,11 +1,13 @@
 // A small HTTP server on 127.0.0.1 for the tests: it records the target of every request and
 // answers each with a fixed status and the body "answer to " + target, followed by `padding`
-// characters "#".
+// characters "#" (with KEndless, "#" for as long as the client reads).
 #pragma once
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -16,8 +18,12 @@
 
 class TLoopbackHttp {
  public:
-  // `holdUntil`: every answer waits until that many requests have arrived (at most 5 s), which
-  // only works out when the requests run side by side.
+  static constexpr size_t KEndless = SIZE_MAX;
+  // A `holdUntil` that is never reached: the server answers no one for 5 s.
+  static constexpr size_t KSilent = SIZE_MAX;
+
+  // `holdUntil`: every answer waits until that many requests have arrived (at most 5 s, or until
+  // the server closes), which only works out when the requests run side by side.
   explicit TLoopbackHttp(int status = 200, size_t holdUntil = 0, size_t padding = 0)
       : status_(status), holdUntil_(holdUntil), padding_(padding) {
     WSADATA wsa;
@@ -34,6 +40,11 @@ class TLoopbackHttp {
     acceptor_ = std::thread([this] { Accept(); });
   }
   ~TLoopbackHttp() {
+    {
+      std::lock_guard lock(mutex_);
+      closing_ = true;
+    }
+    arrived_.notify_all();
     closesocket(listener_);
     acceptor_.join();
     for (auto& t : handlers_) t.join();
@@ -100,7 +111,17 @@ class TLoopbackHttp {
       std::unique_lock lock(mutex_);
       requests_.push_back(target);
       arrived_.notify_all();
-      arrived_.wait_for(lock, std::chrono::seconds(5), [this] { return requests_.size() >= holdUntil_; });
+      arrived_.wait_for(lock, std::chrono::seconds(5),
+                        [this] { return requests_.size() >= holdUntil_ || closing_; });
+    }
+    if (padding_ == KEndless) {
+      const std::string head = "HTTP/1.1 " + std::to_string(status_) + " Status\r\nContent-Type: text/plain\r\n" +
+                               "Connection: close\r\n\r\nanswer to " + target;
+      const std::string block(4096, '#');
+      for (int n = send(c, head.data(), static_cast<int>(head.size()), 0); n > 0 && !closing_;)
+        n = send(c, block.data(), static_cast<int>(block.size()), 0);
+      closesocket(c);
+      return;
     }
     const std::string body = "answer to " + target + std::string(padding_, '#');
     const std::string answer = "HTTP/1.1 " + std::to_string(status_) + " Status\r\nContent-Type: text/plain\r\n" +
@@ -116,6 +137,7 @@ class TLoopbackHttp {
   int status_;
   size_t holdUntil_;
   size_t padding_;
+  std::atomic<bool> closing_ = false;
   SOCKET listener_;
   int port_ = 0;
   std::mutex mutex_;

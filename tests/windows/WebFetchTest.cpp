@@ -49,12 +49,53 @@ TEST(WebFetch, BodyOfAnyStatusReachesOnDoneOnTheMainThread) {
 }
 
 TEST(WebFetch, BodyLongerThanOneReadComesWhole) {
-  TLoopbackHttp server(200, 0, 100000);
+  TLoopbackHttp server(200, 0, 50000);
   TResults results;
   const std::string url = server.Base() + "/big";
   tLibGetMemStreamFromTheWeb::Create(url, results.Handler());
   ASSERT_TRUE(results.WaitFor(1));
-  EXPECT_EQ(results.Bodies[url], "answer to /big" + std::string(100000, '#'));
+  EXPECT_EQ(results.Bodies[url], "answer to /big" + std::string(50000, '#'));
+  EXPECT_TRUE(WaitUntilAllFreed());
+}
+
+// Reading stops past the limit: a longer body, or one that never ends, is a failed fetch.
+TEST(WebFetch, BodyIsTakenUpTo64KiBOnly) {
+  const std::string head = "answer to /body";
+  const size_t fits = tLibGetMemStreamFromTheWeb::MaxBody - head.size();
+  const struct {
+    const char* What;
+    size_t Padding;
+    std::string Body;
+  } cases[] = {
+      {"exactly 64 KiB", fits, head + std::string(fits, '#')},
+      {"one byte more", fits + 1, ""},
+      {"never ending", TLoopbackHttp::KEndless, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    TLoopbackHttp server(200, 0, c.Padding);
+    TResults results;
+    const std::string url = server.Base() + "/body";
+    tLibGetMemStreamFromTheWeb::Create(url, results.Handler());
+    ASSERT_TRUE(results.WaitFor(1));
+    // Sizes first: a failure then reads as a number, not 64 KiB of "#".
+    EXPECT_EQ(results.Bodies[url].size(), c.Body.size());
+    EXPECT_TRUE(results.Bodies[url] == c.Body);
+    EXPECT_TRUE(WaitUntilAllFreed());
+  }
+}
+
+// The server takes the request and answers only after 5 s: the fetch gives up long before.
+TEST(WebFetch, SilentServerEndsWithEmptyStreamAfterTheTimeout) {
+  TLoopbackHttp server(200, TLoopbackHttp::KSilent);
+  TResults results;
+  const std::string url = server.Base() + "/silent";
+  const DWORD start = GetTickCount();
+  tLibGetMemStreamFromTheWeb::Create(url, results.Handler(), 300);
+  ASSERT_TRUE(results.WaitFor(1));
+  EXPECT_LT(GetTickCount() - start, 4000u);
+  EXPECT_EQ(results.Bodies[url], "");
+  EXPECT_EQ(server.Requests(), std::vector<std::string>{"/silent"});
   EXPECT_TRUE(WaitUntilAllFreed());
 }
 
