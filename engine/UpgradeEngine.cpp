@@ -68,7 +68,7 @@ std::string RunUpgrade(const TUpgradePlan& plan, TEngineEvents& events) {
   events.Progress(maximum, maximum);
 
   if (plan.AutoUpdate) {
-    if (WinExec(QuotedCommand(client, "").c_str(), SW_SHOWMAXIMIZED) > 31) events.Log("Client started: done");
+    if (StartProgram(QuotedCommand(client, ""), SW_SHOWMAXIMIZED)) events.Log("Client started: done");
     else events.Log("Client started: failed (ignored)");
   }
   return dir;

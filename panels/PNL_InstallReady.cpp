@@ -3,6 +3,7 @@
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
 #include "lib/LIB_InstallPaths.h"
+#include "lib/win/ShellHelpers.h"
 
 namespace {
 using P = TPNLInstallReady;
@@ -34,6 +35,6 @@ void TPNLInstallReady::ExitClick() {
 void TPNLInstallReady::StartClick() {
   if (FormMain->Busy) return;
   // Whether the client starts or not, the installer's work is done.
-  WinExec(QuotedCommand(GInstallDir + "Korvane.Exe", "").c_str(), SW_SHOWMAXIMIZED);
+  StartProgram(QuotedCommand(GInstallDir + "Korvane.Exe", ""), SW_SHOWMAXIMIZED);
   FormMain->Close();
 }

@@ -6,6 +6,7 @@
 
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinText.h"
 
 std::atomic<int> tLibGetMemStreamFromTheWeb::pending_{0};
 
@@ -26,19 +27,19 @@ tLibGetMemStreamFromTheWeb::~tLibGetMemStreamFromTheWeb() { --pending_; }
 void tLibGetMemStreamFromTheWeb::Create(const std::string& URL, TDoneEvent OnDone) {
   // The main thread's window that runs the hand-over; it lives as long as the process.
   static const HWND syncWindow = [] {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = SyncProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "KvWebFetchSync";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KvWebFetchSync";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   }();
   auto* fetch = new tLibGetMemStreamFromTheWeb(URL, std::move(OnDone), syncWindow);
   try {
     std::thread([fetch] {
       fetch->Execute();
       // The main thread runs DoDone while this thread waits for it.
-      SendMessageA(fetch->syncWindow_, kDoDone, 0, reinterpret_cast<LPARAM>(fetch));
+      SendMessageW(fetch->syncWindow_, kDoDone, 0, reinterpret_cast<LPARAM>(fetch));
       delete fetch;
     }).detach();
   } catch (...) {
@@ -49,9 +50,9 @@ void tLibGetMemStreamFromTheWeb::Create(const std::string& URL, TDoneEvent OnDon
 
 void tLibGetMemStreamFromTheWeb::Execute() {
   try {
-    TInternetHandle root(InternetOpenA("InetURL:/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    TInternetHandle root(InternetOpenW(L"InetURL:/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (root) {
-      TInternetHandle file(InternetOpenUrlA(root.get(), URL.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+      TInternetHandle file(InternetOpenUrlW(root.get(), Wide(URL).c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
       if (file) {
         char buffer[kBufferSize];
         for (;;) {
@@ -78,7 +79,7 @@ void tLibGetMemStreamFromTheWeb::DoDone() {
 }
 
 LRESULT CALLBACK tLibGetMemStreamFromTheWeb::SyncProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  if (msg != kDoDone) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg != kDoDone) return DefWindowProcW(hwnd, msg, wp, lp);
   Dispatch([lp] { reinterpret_cast<tLibGetMemStreamFromTheWeb*>(lp)->DoDone(); });
   return 0;
 }
