@@ -16,6 +16,7 @@
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
+#include "lib/win/FindFilesWin.h"
 #include "lib/win/WinHandles.h"
 
 namespace {
@@ -543,6 +544,48 @@ TEST_F(Silent, FolderTheCodePageCannotHoldChangesNothingAndSaysWhy) {
     ExpectNothingInstalled();
     EXPECT_FALSE(Exists(table));
   }
+}
+
+// On a Japanese system (code page 932) 表 is the bytes 95 5C, its trail byte a "\\". Run by the
+// entry e2e_japanese in a prefix started under a Japanese locale; elsewhere there is no such
+// code page to check.
+TEST_F(Silent, JapaneseFolderInstallsIsFoundAndUpgrades) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs a Japanese system (code page 932)";
+  const std::string dir = "C:\\kvtest_e2e\\\xE8\xA1\xA8\\", inst = dir + "Korvane P2P\\";
+  const std::string dir932 = "C:\\kvtest_e2e\\\x95\x5C\\";
+  ASSERT_EQ(RunSilent("/S /NODESKTOP /LOG=" + log + " /DOWNLOAD=" + dir + "Downloads /D=" + inst), 0) << ReadAll(log);
+  EXPECT_EQ(FileSize(inst + "Korvane.Exe"), 3966976);
+  CheckDataFile(appData + "Korvane.Dat", appData, dir932 + "Downloads\\", dir932 + "Downloads", 77);
+  EXPECT_EQ(Lines(ReadAll(inst + "UnInstall.dat")), RemovalList(dir932 + "Korvane P2P\\", appData, appData, false));
+
+  TWin32FindPlatform platform;
+  EXPECT_EQ(FindFiles("korvane.exe", 4, "C:\\kvtest_e2e", {}, {}, 0, platform),
+            std::vector<std::string>{inst + "Korvane.Exe"});
+
+  const std::string updateLog = "C:\\kvtest_e2e\\update.log";
+  std::wstring cmd = Wide("\"" + gInstaller + "\" /LOG=\"" + updateLog + "\" /autoupdate \"" + inst + "\"");
+  STARTUPINFOW si{sizeof si};
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  else TerminateProcess(pi.hProcess, 9);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  EXPECT_EQ(code, 0u) << ReadAll(updateLog);
+  const std::string text = ReadAll(updateLog);
+  for (const std::string& line : {"Client program \"" + inst + "Korvane.Exe\" (attempt 1): done",
+                                  std::string("Client started: done")})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  HWND client = nullptr;
+  for (int i = 0; i < 100 && !client; ++i, Sleep(100)) client = FindWindowW(L"KorvaneP2P", nullptr);
+  ASSERT_NE(client, nullptr);
+  PostMessageW(client, WM_CLOSE, 0, 0);
+  Sleep(1000);
+
+  Uninstall(inst);
+  EXPECT_FALSE(Exists(inst + "Korvane.Exe"));
+  EXPECT_FALSE(Exists(appData + "Korvane.Dat"));
 }
 
 TEST_F(Silent, BadArgumentsChangeNothingAndSayWhy) {
