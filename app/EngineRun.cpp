@@ -18,14 +18,14 @@ TInstallLog& AppLog() { return *LogInstance(); }
 void OpenAppLog(const std::string& file) { LogInstance() = std::make_unique<TInstallLog>(file); }
 
 TEngineRun::TEngineRun(THandlers handlers) : handlers_(std::move(handlers)) {
-  CreateHandle("KvEngineRun", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
+  CreateHandle(L"KvEngineRun", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
 }
 
 TEngineRun::~TEngineRun() {
   if (worker_.joinable()) worker_.join();
   // Closures still queued for this window would never run: free them.
   MSG msg;
-  while (PeekMessageA(&msg, Handle(), kRunOnUi, kRunOnUi, PM_REMOVE))
+  while (PeekMessageW(&msg, Handle(), kRunOnUi, kRunOnUi, PM_REMOVE))
     delete reinterpret_cast<std::function<void()>*>(msg.lParam);
 }
 
@@ -80,7 +80,7 @@ void TEngineRun::Log(const std::string& line) { AppLog().Line(line); }
 
 void TEngineRun::Post(std::function<void()> f) {
   auto* call = new std::function<void()>(std::move(f));
-  if (!PostMessageA(Handle(), kRunOnUi, 0, reinterpret_cast<LPARAM>(call))) delete call;
+  if (!PostMessageW(Handle(), kRunOnUi, 0, reinterpret_cast<LPARAM>(call))) delete call;
 }
 
 LRESULT TEngineRun::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -3,6 +3,7 @@
 #include "app/Appl_Globals.h"
 #include "lib/LIB_Text.h"
 #include "lib/win/WinApp.h"
+#include "lib/win/WinText.h"
 
 TFormMain* FormMain = nullptr;
 
@@ -27,7 +28,7 @@ void MoveTo(HWND h, const RECT& r, int dx) {
 class TFormMain::THeader : public TWindow {
  public:
   explicit THeader(HWND parent) {
-    CreateHandle("KvHeader", 0, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent);
+    CreateHandle(L"KvHeader", 0, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent);
   }
   void SetCaption(const std::string& text) {
     caption_ = text;
@@ -48,7 +49,7 @@ class TFormMain::THeader : public TWindow {
       TSelectGuard font(buffer.dc(), GetFont({.Height = -19}));
       SetBkMode(buffer.dc(), TRANSPARENT);
       SetTextColor(buffer.dc(), clWhite);
-      DrawTextA(buffer.dc(), caption_.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      DrawTextW(buffer.dc(), Wide(caption_).c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
     EndPaint(Handle(), &ps);
     return 0;
@@ -62,7 +63,7 @@ class TFormMain::THeader : public TWindow {
 class TFormMain::TPageHost : public TWindow {
  public:
   explicit TPageHost(HWND parent) {
-    CreateHandle("KvPageHost", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent);
+    CreateHandle(L"KvPageHost", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent);
   }
 
  protected:
@@ -78,11 +79,11 @@ TFormMain::TFormMain(const TCommandLine& args) {
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
   const int w = r.right - r.left, h = r.bottom - r.top;
   RECT work;
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  CreateHandle("TFormMain", kExStyle, kStyle, work.left + (work.right - work.left - w) / 2,
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  CreateHandle(L"TFormMain", kExStyle, kStyle, work.left + (work.right - work.left - w) / 2,
                work.top + (work.bottom - work.top - h) / 2, w, h, nullptr);
   icon_.reset(static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, Scale(41), Scale(41), LR_DEFAULTCOLOR)));
+      LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, Scale(41), Scale(41), LR_DEFAULTCOLOR)));
   PnlHeader = std::make_unique<THeader>(Handle());
   PageControl = std::make_unique<TPageHost>(Handle());
   PnlButtons = std::make_unique<tKvButtonBar>(Handle(), kButtons.left, kButtons.top, kButtons.right - kButtons.left);
@@ -101,7 +102,7 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::FormCreate(const TCommandLine& args) {
-  SetWindowTextA(Handle(), "Install Korvane P2P 4.43");
+  SetWindowTextW(Handle(), L"Install Korvane P2P 4.43");
   PnlButtons->SetColors(clWhite, clLime, clNavy, clFormBlue, clCream);
   CreatePanels();
   ApplyCommandLine(args);
@@ -136,12 +137,12 @@ void TFormMain::AlphaBlendTimerTimer() {
 void TFormMain::SetAlphaBlend(bool on, int value) {
   alphaBlend_ = on;
   alphaValue_ = on ? value : 255;
-  const LONG_PTR ex = GetWindowLongPtrA(Handle(), GWL_EXSTYLE);
+  const LONG_PTR ex = GetWindowLongPtrW(Handle(), GWL_EXSTYLE);
   if (on) {
-    if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrA(Handle(), GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrW(Handle(), GWL_EXSTYLE, ex | WS_EX_LAYERED);
     SetLayeredWindowAttributes(Handle(), 0, static_cast<BYTE>(value), LWA_ALPHA);
   } else if (ex & WS_EX_LAYERED) {
-    SetWindowLongPtrA(Handle(), GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+    SetWindowLongPtrW(Handle(), GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
     RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
   }
 }
@@ -241,13 +242,14 @@ void TFormMain::Close() {
 
 bool TFormMain::PreTranslate(MSG& msg) {
   if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) return false;
-  if (msg.message == WM_SYSCHAR) return PnlButtons->Accelerate(static_cast<char>(msg.wParam));
+  // The accelerators are ASCII letters; a wider character would be cut down to one by mistake.
+  if (msg.message == WM_SYSCHAR) return msg.wParam < 0x80 && PnlButtons->Accelerate(static_cast<char>(msg.wParam));
   if (msg.message == WM_CHAR) {
     // A plain letter belongs to a text box that has the focus; elsewhere it presses the bar's button.
     HWND focus = GetFocus();
-    const LRESULT code = focus ? SendMessageA(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) : 0;
+    const LRESULT code = focus ? SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) : 0;
     if (code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) return false;
-    return PnlButtons->Accelerate(static_cast<char>(msg.wParam));
+    return msg.wParam < 0x80 && PnlButtons->Accelerate(static_cast<char>(msg.wParam));
   }
   return false;
 }

@@ -4,7 +4,7 @@
 
 TFramePanel::TFramePanel(std::string componentName, std::string title)
     : TControlHost(clPanelSky), Title(std::move(title)), name_(std::move(componentName)) {
-  CreateHandle("KvFramePanel", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN, 0, 0, Scale(712), Scale(377),
+  CreateHandle(L"KvFramePanel", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN, 0, 0, Scale(712), Scale(377),
                ParkingWindow());
 }
 

@@ -12,7 +12,7 @@ struct {
 }  // namespace
 
 tKvButtonBar::tKvButtonBar(HWND parent, int left, int top, int width) : Width(width) {
-  CreateHandle("KvButtonBar", 0, WS_CHILD | WS_VISIBLE, Scale(left), Scale(top), Scale(width), Scale(Height), parent);
+  CreateHandle(L"KvButtonBar", 0, WS_CHILD | WS_VISIBLE, Scale(left), Scale(top), Scale(width), Scale(Height), parent);
 }
 
 int tKvButtonBar::WidthOf(unsigned char code) {

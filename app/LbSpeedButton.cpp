@@ -3,6 +3,7 @@
 #include "lib/win/Controls.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinText.h"
 
 char TLbSpeedButton::Accelerator() const {
   for (size_t i = 0; i + 1 < Caption.size(); ++i) {
@@ -61,5 +62,5 @@ void TLbSpeedButton::Paint(HDC dc) const {
   SetTextColor(dc, FontColor);
   RECT text = outer;
   if (Pressed) OffsetRect(&text, 1, 1);
-  DrawTextA(dc, Caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  DrawTextW(dc, Wide(Caption).c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }

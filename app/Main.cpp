@@ -6,19 +6,14 @@
 #include "app/SilentInstall.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
+#include "lib/win/WinText.h"
 
 namespace {
-// The arguments as one text in the system's code page, the program's own name left out.
-std::string ArgumentsLine() {
-  const wchar_t* line = GetCommandLineW();
-  const int n = WideCharToMultiByte(CP_ACP, 0, line, -1, nullptr, 0, nullptr, nullptr);
-  std::string text(n > 0 ? n - 1 : 0, '\0');
-  WideCharToMultiByte(CP_ACP, 0, line, -1, text.data(), n, nullptr, nullptr);
-  return std::string(ArgumentsText(text));
-}
+// The arguments as one text, the program's own name left out.
+std::string ArgumentsLine() { return std::string(ArgumentsText(Utf8(GetCommandLineW()))); }
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   // Before anything loads a DLL on demand: never from the installer's own folder
   // (a Downloads folder may hold planted DLLs), only from the system folder.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);

@@ -7,6 +7,7 @@
 #include "app/Appl_Globals.h"
 #include "engine/Engine.h"
 #include "engine/InstallLog.h"
+#include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_ErrorReport.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/LIB_GetMemStreamFromTheWeb.h"
@@ -62,6 +63,16 @@ int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine
   log.Line("Plan: installation folder \"" + plan.InstallDir + "\", downloads \"" + plan.DownloadDir +
            "\", connection " + std::to_string(plan.ConnectionType) + ", desktop link " +
            (plan.DesktopShortcut ? "yes" : "no") + ", toolbar " + (plan.Toolbar ? "yes" : "no"));
+
+  // The client and the uninstaller read the folders in the system's code page, as the wizard's
+  // panels make sure.
+  for (const auto& [what, folder] : {std::pair{"installation", &plan.InstallDir}, {"download", &plan.DownloadDir}}) {
+    if (ToSystemCodePage(*folder)) continue;
+    log.Line(std::string("Arguments refused: the ") + what + " folder \"" + *folder +
+             "\" has characters that the system's code page cannot hold");
+    log.Line("Outcome: nothing installed (exit code 1)");
+    return KExitBadArguments;
+  }
 
   const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   TLogEvents events(log);

@@ -3,20 +3,21 @@ set(KV_HOST_BUILD_DIR "${CMAKE_SOURCE_DIR}/build/host" CACHE PATH "Build tree of
 set(KV_WINE ${CMAKE_SOURCE_DIR}/scripts/wine.sh ${CMAKE_BINARY_DIR}/wine)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_WINE} run)
 
-add_compile_definitions(_WIN32_WINNT=0x0602 WINVER=0x0602 NOMINMAX STRICT)
+# Wide calls only: every unsuffixed Win32 name is its W form; the programs' texts are UTF-8.
+add_compile_definitions(_WIN32_WINNT=0x0602 WINVER=0x0602 NOMINMAX STRICT UNICODE _UNICODE)
 add_compile_options(-Wall -Wextra)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# The core's platform side on Windows.
-target_sources(kvcore PRIVATE ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp)
+# The core's platform side on Windows, with the UTF-8/UTF-16 crossing it shares with lib/win.
+target_sources(kvcore PRIVATE ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp ${CMAKE_SOURCE_DIR}/lib/win/WinText.cpp)
 target_link_libraries(kvcore PUBLIC ole32 oleaut32)
 
 # The Win32 libraries and wrappers.
 file(GLOB KV_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/lib/win/*.cpp)
-list(REMOVE_ITEM KV_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp)
+list(REMOVE_ITEM KV_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp ${CMAKE_SOURCE_DIR}/lib/win/WinText.cpp)
 add_library(kvwin STATIC ${KV_WIN_SOURCES})
 target_include_directories(kvwin PUBLIC /usr/include/stb)
 target_link_libraries(kvwin PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32)
@@ -52,6 +53,7 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_Error.cpp APPEND PROPERTY
 
 add_executable(Install_Korvane WIN32 app/Main.cpp resources/Install_Korvane.rc)
 target_link_libraries(Install_Korvane PRIVATE kvapp)
+target_link_options(Install_Korvane PRIVATE -municode)
 file(GLOB KV_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.jpg)
 set_property(SOURCE resources/Install_Korvane.rc APPEND PROPERTY OBJECT_DEPENDS
              ${CMAKE_SOURCE_DIR}/resources/Install_Korvane.manifest ${CMAKE_SOURCE_DIR}/resources/Korvane.ico
@@ -65,7 +67,8 @@ set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
 
 add_test(NAME layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
-add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Install_Korvane> $<TARGET_FILE:Uninstall>)
+add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Install_Korvane>
+         $<TARGET_FILE:Korvane> $<TARGET_FILE:Uninstall> $<TARGET_FILE:Korvane_toolbar>)
 
 file(GLOB KV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
 if(KV_WIN_TESTS)

@@ -10,6 +10,7 @@
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinText.h"
 
 namespace {
 std::string ErrorText(std::exception_ptr error) {
@@ -51,7 +52,7 @@ std::vector<TShortcut> StartMenuLinks(TEngineEvents& events, const std::string& 
     return {};
   }
   const std::string group = *programs + "\\Korvane P2P";
-  CreateDirectoryA(group.c_str(), nullptr);  // it may exist already
+  CreateDirectoryW(Wide(group).c_str(), nullptr);  // it may exist already
   const std::string site = KProductSite;
   return {
       {installDir + "Korvane.Exe", group + "\\Korvane P2P.Lnk", "Korvane P2P", 0},
@@ -86,24 +87,24 @@ void WriteReplacing(const std::string& FileName, const std::function<void(const 
   try {
     write(temp);
   } catch (...) {
-    DeleteFileA(temp.c_str());
+    DeleteFileW(Wide(temp).c_str());
     throw;
   }
   try {
     FlushAndMove(temp, FileName);
   } catch (...) {
-    DeleteFileA(temp.c_str());
+    DeleteFileW(Wide(temp).c_str());
     throw;
   }
 }
 
 void FlushAndMove(const std::string& temp, const std::string& FileName) {
   {
-    TFileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle file(CreateFileW(Wide(temp).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file || !FlushFileBuffers(file.get()))
       throw std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(GetLastError()));
   }
-  if (!MoveFileExA(temp.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (!MoveFileExW(Wide(temp).c_str(), Wide(FileName).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     throw std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(GetLastError()));
 }
 

@@ -7,12 +7,14 @@
 
 #include "engine/Engine.h"
 #include "engine/EngineSteps.h"
+#include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinText.h"
 #include "payload/GB_KORVANE_DAT.h"
 #include "payload/GB_Payload.h"
 #include "payload/win/GB_KorvaneP2P_exe.h"
@@ -45,6 +47,9 @@ std::string UsableInstallDir(const std::string& chosen, TEngineEvents& events) {
   }
 }
 
+// The client reads the data folder's name in the system's code page. A profile folder named in
+// another script (a Cyrillic user name on a Western system) is reached by its short name, which
+// the file system spells in ASCII, if it keeps short names.
 std::string UsableDataDir(const std::string& installDir, TEngineEvents& events) {
   const auto local = KnownFolder(CSIDL_LOCAL_APPDATA);
   if (!local) {
@@ -54,7 +59,20 @@ std::string UsableDataDir(const std::string& installDir, TEngineEvents& events) 
   const std::string dir = *local + "\\Korvane P2P\\";
   try {
     ForceFolder(dir);
-    if (DirectoryExists(dir)) return dir;
+    if (DirectoryExists(dir)) {
+      if (ToSystemCodePage(dir)) return dir;
+      auto shortDir = ShortPath(dir);
+      if (shortDir && !shortDir->ends_with('\\')) *shortDir += '\\';
+      if (shortDir && ToSystemCodePage(*shortDir)) {
+        events.Log("Data folder " + Quoted(dir) + ": its name does not fit the system's code page, its short name " +
+                   Quoted(*shortDir) + " is used");
+        return *shortDir;
+      }
+      events.Log("Data folder " + Quoted(dir) +
+                 ": failed, its name does not fit the system's code page and it has no short name that does; the "
+                 "installation folder is used");
+      return installDir;
+    }
     events.Log("Data folder " + Quoted(dir) + ": failed, it does not exist after creation; the installation folder is used");
   } catch (const EInOutError& e) {
     events.Log("Data folder " + Quoted(dir) + ": failed, " + e.what() + "; the installation folder is used");
@@ -64,32 +82,37 @@ std::string UsableDataDir(const std::string& installDir, TEngineEvents& events) 
 
 void DeleteIfPresent(const std::string& file, TEngineEvents& events) {
   if (!FileExists(file)) return;
-  if (DeleteFileA(file.c_str())) events.Log("Old " + Quoted(file) + " deleted: done");
+  if (DeleteFileW(Wide(file).c_str())) events.Log("Old " + Quoted(file) + " deleted: done");
   else events.Log("Old " + Quoted(file) + " deleted: failed, " + SysErrorMessage(GetLastError()) + " (ignored)");
 }
 
 void RegisterUninstaller(const std::string& installDir) {
   HKEY key;
-  if (const LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, KUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+  if (const LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(KUninstallKey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                                       nullptr);
       rc != ERROR_SUCCESS)
     throw std::runtime_error(SysErrorMessage(static_cast<DWORD>(rc)));
   TRegKey owner(key);
-  auto write = [&](const char* name, const std::string& value) {
-    const LONG rc = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                   static_cast<DWORD>(value.size() + 1));
+  auto write = [&](const wchar_t* name, const std::string& value) {
+    const std::wstring wide = Wide(value);
+    const LONG rc = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
     if (rc != ERROR_SUCCESS) throw std::runtime_error(SysErrorMessage(static_cast<DWORD>(rc)));
   };
-  write("DisplayName", "Korvane P2P");
-  write("UninstallString", QuotedCommand(installDir + "Uninstall.Exe", ""));
+  write(L"DisplayName", "Korvane P2P");
+  write(L"UninstallString", QuotedCommand(installDir + "Uninstall.Exe", ""));
 }
 
+// The uninstaller reads the list in the system's code page.
 void WriteRemovalList(const TInstallResult& r, bool desktopShortcut) {
   std::string text;
-  for (const std::string& line : RemovalList(r.InstallDir, r.DataDir, r.AppDataDir, desktopShortcut))
-    text += line + "\r\n";
+  for (const std::string& line : RemovalList(r.InstallDir, r.DataDir, r.AppDataDir, desktopShortcut)) {
+    const auto bytes = ToSystemCodePage(line);
+    if (!bytes) throw std::runtime_error("the line " + Quoted(line) + " does not fit the system's code page");
+    text += *bytes + "\r\n";
+  }
   const std::string file = r.InstallDir + "UnInstall.dat";
-  TFileHandle h(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  TFileHandle h(CreateFileW(Wide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h) throw EInOutError(static_cast<int>(GetLastError()));
   DWORD written = 0;
   if (!WriteFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size())
@@ -106,11 +129,11 @@ std::string WriteDataFileWhole(const std::string& file, const TDataFileValues& v
   try {
     downloadDir = WriteDataFile(temp, values, progress);
     if (keepOld && FileExists(file))
-      MoveFileExA(file.c_str(), (file.substr(0, file.find_last_of('\\') + 1) + "Korvane.bak").c_str(),
+      MoveFileExW(Wide(file).c_str(), Wide(file.substr(0, file.find_last_of('\\') + 1) + "Korvane.bak").c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     FlushAndMove(temp, file);
   } catch (...) {
-    DeleteFileA(temp.c_str());
+    DeleteFileW(Wide(temp).c_str());
     throw;
   }
   return downloadDir;
@@ -202,7 +225,7 @@ std::string ProposedDownloadDir(const std::string& installDir) {
   // A later letter wins: C before D before E.
   for (char letter : {'E', 'D', 'C'}) {
     const std::string root = std::string(1, letter) + ":\\";
-    if (GetDriveTypeA(root.c_str()) == DRIVE_FIXED && DirectoryExists(root + "Downloads")) proposal = root + "Downloads";
+    if (GetDriveTypeW(Wide(root).c_str()) == DRIVE_FIXED && DirectoryExists(root + "Downloads")) proposal = root + "Downloads";
   }
   if (proposal.size() == 3) proposal += "Downloads";
   return proposal;

@@ -4,8 +4,10 @@
 
 #include <cstdio>
 
+#include "lib/win/WinText.h"
+
 TInstallLog::TInstallLog(const std::string& file) {
-  HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+  HANDLE h = CreateFileW(Wide(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
   if (h != INVALID_HANDLE_VALUE) file_ = h;
 }
@@ -28,7 +30,7 @@ void TInstallLog::Line(const std::string& text) {
 }
 
 std::string DefaultLogFile() {
-  char temp[MAX_PATH + 1];
-  const DWORD n = GetTempPathA(sizeof temp, temp);
-  return std::string(temp, n > 0 && n < sizeof temp ? n : 0) + "Korvane P2P Install.log";
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(ARRAYSIZE(temp), temp);
+  return Utf8(std::wstring_view(temp, n > 0 && n < ARRAYSIZE(temp) ? n : 0)) + "Korvane P2P Install.log";
 }

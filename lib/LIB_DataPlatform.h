@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 struct TGuid {
   uint32_t Data1;
@@ -38,6 +40,12 @@ TGuid CreateGuid();
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case, as StringFromCLSID gives it.
 // Raises EConvertError when the system cannot make the text.
 std::string GuidToString(const TGuid& guid);
+
+// The client and the uninstaller read their files' texts in the system's ANSI code page, while
+// the installer's texts are UTF-8. The bytes of `utf8` in that code page; nothing when a
+// character has no place in it (it would be read back as another one), or `utf8` is not UTF-8.
+// The POSIX side stands for a Western system: code page 1252.
+std::optional<std::string> ToSystemCodePage(std::string_view utf8);
 
 // The local date and time as days since 30 December 1899 (fraction = time of day).
 double NowDays();

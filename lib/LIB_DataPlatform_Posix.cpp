@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <random>
 
 #include "lib/LIB_DataPlatform.h"
@@ -99,6 +100,52 @@ std::string GuidToString(const TGuid& g) {
                 g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6],
                 g.Data4[7]);
   return text;
+}
+
+namespace {
+
+// The next code point of `s` from `at`, strict UTF-8 (no overlong forms, no surrogates);
+// nothing on a malformed sequence.
+std::optional<char32_t> NextCodePoint(std::string_view s, size_t& at) {
+  const auto b0 = static_cast<unsigned char>(s[at++]);
+  if (b0 < 0x80) return b0;
+  const int extra = b0 >= 0xF0 && b0 <= 0xF4 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC2 && b0 < 0xE0 ? 1 : -1;
+  if (extra < 0 || at + extra > s.size()) return std::nullopt;
+  char32_t cp = b0 & (0x3F >> extra);
+  for (int i = 0; i < extra; ++i) {
+    const auto b = static_cast<unsigned char>(s[at++]);
+    if ((b & 0xC0) != 0x80) return std::nullopt;
+    cp = cp << 6 | (b & 0x3F);
+  }
+  constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+  return cp;
+}
+
+// Code page 1252's bytes 80..9F; 0 where the code page has no character (the byte passes as
+// the control character of the same number, as Windows converts it).
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
+    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+
+std::optional<unsigned char> Cp1252Byte(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
+  for (int i = 0; i < 32; ++i)
+    if (kCp1252High[i] == cp || (kCp1252High[i] == 0 && cp == 0x80u + i)) return static_cast<unsigned char>(0x80 + i);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> ToSystemCodePage(std::string_view utf8) {
+  std::string bytes;
+  for (size_t at = 0; at < utf8.size();) {
+    const auto cp = NextCodePoint(utf8, at);
+    const auto byte = cp ? Cp1252Byte(*cp) : std::nullopt;
+    if (!byte) return std::nullopt;
+    bytes += static_cast<char>(*byte);
+  }
+  return bytes;
 }
 
 double NowDays() {

@@ -91,11 +91,11 @@ void TPnlDisclaimer::BeforeShow() {
     if (i > 0) text += "\r\n";
     text += kLines[i];
   }
-  SetWindowTextA(MemoDisclaimer, text.c_str());
+  SetTextOf(MemoDisclaimer, text);
   // The box opens on its first line, whatever the user scrolled to on an earlier visit.
-  SendMessageA(MemoDisclaimer, EM_SETSEL, 0, 0);
-  SendMessageA(MemoDisclaimer, EM_SCROLLCARET, 0, 0);
-  SendMessageA(CheckBox1, BM_SETCHECK, BST_UNCHECKED, 0);
+  SendMessageW(MemoDisclaimer, EM_SETSEL, 0, 0);
+  SendMessageW(MemoDisclaimer, EM_SCROLLCARET, 0, 0);
+  SendMessageW(CheckBox1, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
 void TPnlDisclaimer::ExitClick() {
@@ -105,15 +105,15 @@ void TPnlDisclaimer::ExitClick() {
 
 void TPnlDisclaimer::NextClick() {
   if (FormMain->Busy) return;
-  if (SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+  if (SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED) {
     FormMain->ShowPanel("PnlInstall", true);
     return;
   }
-  MessageBoxA(FormMain->Handle(),
-              "You can only install Korvane P2P in case you agree to this statement.\r"
-              "Check the checkbox to confirm.\r"
-              "Otherwise please press Exit",
-              "Install Korvane P2P", MB_OK);
+  MessageBoxW(FormMain->Handle(),
+              L"You can only install Korvane P2P in case you agree to this statement.\r"
+              L"Check the checkbox to confirm.\r"
+              L"Otherwise please press Exit",
+              L"Install Korvane P2P", MB_OK);
 }
 
 void TPnlDisclaimer::PreviousClick() {

@@ -11,6 +11,7 @@
 #include "lib/LIB_Text.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/LIB_GetMemStreamFromTheWeb.h"
+#include "lib/win/WinText.h"
 
 TPnlError* GPnlError = nullptr;
 std::string GReportURL(KPackedURL<KV_REPORT_URL>.data(), KPackedURL<KV_REPORT_URL>.size());
@@ -50,7 +51,7 @@ constexpr TControlDecl<TPnlError> kControls[] = {
 }  // namespace
 
 void MailSupport() {
-  ShellExecuteA(nullptr, nullptr, (std::string("mailto:") + KSupportAddress).c_str(), nullptr, nullptr,
+  ShellExecuteW(nullptr, nullptr, Wide(std::string("mailto:") + KSupportAddress).c_str(), nullptr, nullptr,
                 SW_SHOWNORMAL);
 }
 
@@ -70,7 +71,7 @@ void TPnlError::InitButtons(tKvButtonBar& bar) {
 
 void TPnlError::SetMessage(std::string Text) {
   if (LowerCase(Text) == "i/o error 112") Text = "Disk Full";
-  SetWindowTextA(StaticText1, Text.c_str());
+  SetTextOf(StaticText1, Text);
 }
 
 void TPnlError::ExitClick() {
@@ -81,19 +82,19 @@ void TPnlError::ExitClick() {
 void TPnlError::RestartClick() {
   if (FormMain->Busy) return;
   // The new copy starts without arguments: a failed self-update comes back as the ordinary wizard.
-  ShellExecuteA(nullptr, nullptr, ExePath().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, nullptr, Wide(ExePath()).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   ExitProcess(0);
 }
 
 void TPnlError::btnClipboardClick() {
-  std::string text(GetWindowTextLengthA(StaticText1) + 1, '\0');
-  text.resize(GetWindowTextA(StaticText1, text.data(), static_cast<int>(text.size())));
+  const std::wstring text = Wide(TextOf(StaticText1));
   if (!OpenClipboard(Handle())) return;
   EmptyClipboard();
-  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
-    std::memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    std::memcpy(GlobalLock(mem), text.c_str(), bytes);
     GlobalUnlock(mem);
-    if (!SetClipboardData(CF_TEXT, mem)) GlobalFree(mem);
+    if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
   }
   CloseClipboard();
 }

@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include "app/Form_Main.h"
+#include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
+#include "lib/win/WinText.h"
 
 namespace {
 constexpr UINT_PTR kEditSubclass = 1;
@@ -19,7 +21,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
       return code | DLGC_WANTMESSAGE;
     return code;
   }
-  if (msg == WM_CHAR) {
+  // The panel's keys are ASCII; other characters go to the box as typed.
+  if (msg == WM_CHAR && wp < 0x80) {
     char key = static_cast<char>(wp);
     Dispatch([&] { panel->Edit1KeyPress(key); });
     if (key == 0 || wp == '\r') return 0;  // a single-line box has no use for Enter
@@ -48,7 +51,7 @@ void TFolderChoicePanel::FolderTreeAddFolder(const std::string& Folder, bool Fil
   std::string root = Folder.substr(0, 3);
   for (char& c : root)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  CanAdd = GetDriveTypeA(root.c_str()) == DRIVE_FIXED;
+  CanAdd = GetDriveTypeW(Wide(root).c_str()) == DRIVE_FIXED;
   if (!FileSystem) CanAdd = false;
 }
 
@@ -92,13 +95,19 @@ void TFolderChoicePanel::Edit1KeyPress(char& Key) {
 }
 
 std::string TFolderChoicePanel::GetText(HWND control) {
-  std::string s(GetWindowTextLengthA(control) + 1, '\0');
-  s.resize(GetWindowTextA(control, s.data(), static_cast<int>(s.size())));
-  return s;
+  return TextOf(control);
 }
 
-void TFolderChoicePanel::SetText(HWND control, const std::string& text) { SetWindowTextA(control, text.c_str()); }
+void TFolderChoicePanel::SetText(HWND control, const std::string& text) { SetTextOf(control, text); }
+
+bool TFolderChoicePanel::FitsCodePage(const std::string& folder) {
+  if (ToSystemCodePage(folder)) return true;
+  ShowMessage(
+      "This folder's name has characters that Windows cannot store for Korvane P2P on this computer.\r"
+      "Please choose a folder whose name uses only the characters of your system's language.");
+  return false;
+}
 
 void TFolderChoicePanel::ShowMessage(const std::string& text) {
-  MessageBoxA(FormMain->Handle(), text.c_str(), "Install Korvane P2P", MB_OK);
+  MessageBoxW(FormMain->Handle(), Wide(text).c_str(), L"Install Korvane P2P", MB_OK);
 }

@@ -38,6 +38,9 @@ class TFolderChoicePanel : public TFramePanel {
   static std::string GetText(HWND control);
   static void SetText(HWND control, const std::string& text);
   static void ShowMessage(const std::string& text);
+  // The client and the uninstaller read folder names in the system's code page: a name it
+  // cannot hold is refused with a message that says so. True when the folder fits.
+  static bool FitsCodePage(const std::string& folder);
 
  private:
   std::string treeHint_;

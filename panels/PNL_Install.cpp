@@ -5,8 +5,8 @@
 #include "panels/PNL_Error.h"
 
 namespace {
-bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-void SetChecked(HWND button, bool on) { SendMessageA(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+bool Checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void SetChecked(HWND button, bool on) { SendMessageW(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
 
 // The white panel and what it holds come first; then the choice, in tab order.
 constexpr TControlDecl<TPnlInstall> kControls[] = {

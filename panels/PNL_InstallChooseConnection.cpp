@@ -25,10 +25,10 @@ TPNLInstallChooseConnection::TPNLInstallChooseConnection()
   Build(*this, std::span(kControls));
   for (int i = 0; i < ItemCount; ++i) {
     // The first item opens the group for the arrow keys; the ticked one takes the tab stop.
-    Items[i] = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0),
+    Items[i] = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0),
                                Scale(kGroupLeft + 8), Scale(kItemTop + i * kItemHeight), Scale(170), Scale(kItemHeight),
-                               Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(Items[i], WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), FALSE);
+                               Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(Items[i], WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), FALSE);
   }
 }
 
@@ -39,26 +39,26 @@ void TPNLInstallChooseConnection::InitButtons(tKvButtonBar& bar) {
 }
 
 void TPNLInstallChooseConnection::BeforeShow() {
-  SetWindowTextA(StaticText1,
+  SetTextOf(StaticText1,
                  "Choose the kind of internet-connection that\ryou use. Korvane P2P uses this information to "
                  "\roptimize its performance dependend on the\rkind of connection you have. After installation\ryou "
                  "can always select to the item \"Settings\"\rof Korvane P2P to finetune this settings further.");
   for (int i = 0; i < ItemCount; ++i) {
-    SetWindowTextA(Items[i], kCaptions[i]);
-    SendMessageA(Items[i], BM_SETCHECK, i == GConnectionType ? BST_CHECKED : BST_UNCHECKED, 0);
+    SetTextOf(Items[i], kCaptions[i]);
+    SendMessageW(Items[i], BM_SETCHECK, i == GConnectionType ? BST_CHECKED : BST_UNCHECKED, 0);
   }
   // As in any radio group, Tab and the panel's first focus land on the ticked item, not the first.
   const int ticked = ItemIndex() < 0 ? 0 : ItemIndex();
   for (int i = 0; i < ItemCount; ++i) {
-    const LONG_PTR style = GetWindowLongPtrA(Items[i], GWL_STYLE);
-    SetWindowLongPtrA(Items[i], GWL_STYLE, i == ticked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    const LONG_PTR style = GetWindowLongPtrW(Items[i], GWL_STYLE);
+    SetWindowLongPtrW(Items[i], GWL_STYLE, i == ticked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
   }
   SetFocus(Items[ticked]);
 }
 
 int TPNLInstallChooseConnection::ItemIndex() const {
   for (int i = 0; i < ItemCount; ++i)
-    if (SendMessageA(Items[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
+    if (SendMessageW(Items[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
   return -1;
 }
 

@@ -69,6 +69,7 @@ void TPnlInstallChooseDir::NextClick() {
     ShowMessage("Invalid folder.\rThe foldername you choose contains invalid characters or is a root folder.");
     return;
   }
+  if (!FitsCodePage(text)) return;
   if (!GInstallDir.ends_with('\\')) GInstallDir += '\\';
   GDataDir = GInstallDir;
   if (FileExists(GInstallDir + "Korvane.exe")) {

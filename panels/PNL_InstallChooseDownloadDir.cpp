@@ -56,6 +56,7 @@ void TPNLInstallChooseDownloadDir::NextClick() {
     ShowMessage("Invalid folder.\rThe foldername you choose contains invalid characters or is a root folder.");
     return;
   }
+  if (!FitsCodePage(text)) return;
   if (!text.ends_with('\\')) {
     text += '\\';
     SetText(Edit1, text);

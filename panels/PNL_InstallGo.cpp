@@ -28,9 +28,9 @@ void TPNLInstallGo::InitButtons(tKvButtonBar& bar) {
 }
 
 void TPNLInstallGo::BeforeShow() {
-  SetWindowTextA(Label6, ("Installation folder = " + GInstallDir).c_str());
-  SetWindowTextA(Label7, ("Download folder = " + GDownloadDir).c_str());
-  SetWindowTextA(Label9, GDesktopShortcut ? "Create shortcut on desktop = Yes" : "Create shortcut on desktop = No");
+  SetTextOf(Label6, "Installation folder = " + GInstallDir);
+  SetTextOf(Label7, "Download folder = " + GDownloadDir);
+  SetTextOf(Label9, GDesktopShortcut ? "Create shortcut on desktop = Yes" : "Create shortcut on desktop = No");
 }
 
 void TPNLInstallGo::ExitClick() {

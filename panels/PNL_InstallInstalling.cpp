@@ -25,16 +25,16 @@ TPNLInstallInstalling::TPNLInstallInstalling()
 }
 
 void TPNLInstallInstalling::ShowInstallProgress(int Position) {
-  SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(Position), 0);
-  const auto position = SendMessageA(ProgressBar1, PBM_GETPOS, 0, 0);
-  const auto maximum = SendMessageA(ProgressBar1, PBM_GETRANGE, FALSE, 0);
-  SetWindowTextA(Label12, (std::to_string(RoundPercent(position, maximum)) + "% complete").c_str());
+  SendMessageW(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(Position), 0);
+  const auto position = SendMessageW(ProgressBar1, PBM_GETPOS, 0, 0);
+  const auto maximum = SendMessageW(ProgressBar1, PBM_GETRANGE, FALSE, 0);
+  SetTextOf(Label12, std::to_string(RoundPercent(position, maximum)) + "% complete");
 }
 
 void TPNLInstallInstalling::BeforeShow() { ShowInstallProgress(0); }
 
 void TPNLInstallInstalling::AfterShow() {
-  SendMessageA(ProgressBar1, PBM_SETRANGE32, 0, InstallProgressMaximum());
+  SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, InstallProgressMaximum());
   const TInstallPlan plan{GInstallDir, GDownloadDir, GConnectionType, GInstallerTag, GInstallToolbar, GDesktopShortcut};
   AppLog().Line("Installation into \"" + plan.InstallDir + "\" started");
   run_.Start([plan](TEngineEvents& events) -> TEngineRun::TDone {

@@ -4,11 +4,12 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
+#include "lib/win/WinText.h"
 
 namespace {
 using P = TPNLInstallToolbar;
 
-void ShellOpen(const std::string& url) { ShellExecuteA(nullptr, nullptr, url.c_str(), nullptr, nullptr, SW_SHOWNORMAL); }
+void ShellOpen(const std::string& url) { ShellExecuteW(nullptr, nullptr, Wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL); }
 
 constexpr TControlDecl<P> kControls[] = {
     {TKind::CheckBox, &P::CheckBox1, 16, 124, 161, 17, "Install the Korvane toolbar."},
@@ -34,7 +35,7 @@ void (*GOpenWebPage)(const std::string& url) = ShellOpen;
 TPNLInstallToolbar::TPNLInstallToolbar()
     : TFramePanel("PNLInstallToolbar", "Intergrate the Korvane Toolbar in your browser") {
   Build(*this, std::span(kControls));
-  SendMessageA(CheckBox1, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(CheckBox1, BM_SETCHECK, BST_CHECKED, 0);
   // The link continues the sentence of Label3 wherever this screen's font ends it.
   RECT r3, r4;
   GetWindowRect(Label3, &r3);
@@ -51,7 +52,7 @@ void TPNLInstallToolbar::InitButtons(tKvButtonBar& bar) {
 }
 
 void TPNLInstallToolbar::BeforeShow() {
-  SendMessageA(CheckBox1, BM_SETCHECK, GInstallToolbar ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(CheckBox1, BM_SETCHECK, GInstallToolbar ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void TPNLInstallToolbar::ExitClick() {
@@ -61,7 +62,7 @@ void TPNLInstallToolbar::ExitClick() {
 
 void TPNLInstallToolbar::NextClick() {
   if (FormMain->Busy) return;
-  GInstallToolbar = SendMessageA(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  GInstallToolbar = SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED;
   FormMain->ShowPanel("PNLInstallGo", true);
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
+#include "lib/win/WinText.h"
 
 namespace {
 using P = TPnlUpgradeFindDir;
@@ -27,8 +28,8 @@ TPnlUpgradeFindDir::TPnlUpgradeFindDir() : TFramePanel("PnlUpgradeFindDir", "Sea
 }
 
 bool TPnlUpgradeFindDir::ShowSearchProgress(uint8_t Percent) {
-  SendMessageA(ProgressBar1, PBM_SETPOS, Percent, 0);
-  SetWindowTextA(Label12, (std::to_string(Percent) + "% complete").c_str());
+  SendMessageW(ProgressBar1, PBM_SETPOS, Percent, 0);
+  SetTextOf(Label12, std::to_string(Percent) + "% complete");
   ProcessMessages();
   return false;
 }
@@ -37,7 +38,7 @@ bool TPnlUpgradeFindDir::AcceptFound(const std::string&) { return true; }
 
 void TPnlUpgradeFindDir::AfterShow() {
   ShowSearchProgress(0);
-  SetWindowTextA(StaticText4,
+  SetTextOf(StaticText4,
                  "Now searching for installed Korvane P2P versions on your hard disks.\r"
                  "This can take a few moments.");
   GFoundInstallations = FindFiles(
@@ -47,7 +48,7 @@ void TPnlUpgradeFindDir::AfterShow() {
     ShowSearchProgress(0);
     FormMain->ShowPanel("PnlUpgradeStart", true);
   } else {
-    MessageBoxA(FormMain->Handle(), kNothingFound, "Install Korvane P2P", MB_OK);
+    MessageBoxW(FormMain->Handle(), Wide(kNothingFound).c_str(), L"Install Korvane P2P", MB_OK);
     FormMain->ShowPanel("PnlInstall", true);
   }
 }

@@ -4,6 +4,7 @@
 #include "app/Form_Main.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/LIB_InstallPaths.h"
+#include "lib/win/ShellHelpers.h"
 
 namespace {
 using P = TPNLUpgradeReady;

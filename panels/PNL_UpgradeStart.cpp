@@ -2,6 +2,7 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
+#include "lib/win/WinText.h"
 
 namespace {
 using P = TPNLUpgradeStart;
@@ -23,11 +24,11 @@ void TPNLUpgradeStart::InitButtons(tKvButtonBar& bar) {
 }
 
 void TPNLUpgradeStart::BeforeShow() {
-  SendMessageA(ComboBoxUpgrade, CB_RESETCONTENT, 0, 0);
+  SendMessageW(ComboBoxUpgrade, CB_RESETCONTENT, 0, 0);
   for (const std::string& path : GFoundInstallations)
-    SendMessageA(ComboBoxUpgrade, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(path.substr(0, path.find_last_of('\\') + 1).c_str()));
-  SendMessageA(ComboBoxUpgrade, CB_SETCURSEL, 0, 0);
+    SendMessageW(ComboBoxUpgrade, CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Wide(path.substr(0, path.find_last_of('\\') + 1)).c_str()));
+  SendMessageW(ComboBoxUpgrade, CB_SETCURSEL, 0, 0);
   // The panel may still be hidden; the list then simply goes without focus.
   SetFocus(ComboBoxUpgrade);
 }
@@ -44,8 +45,6 @@ void TPNLUpgradeStart::PreviousClick() {
 
 void TPNLUpgradeStart::UpgradeClick() {
   if (FormMain->Busy) return;
-  std::string text(GetWindowTextLengthA(ComboBoxUpgrade) + 1, '\0');
-  text.resize(GetWindowTextA(ComboBoxUpgrade, text.data(), static_cast<int>(text.size())));
-  GInstallDir = text;
+  GInstallDir = TextOf(ComboBoxUpgrade);
   FormMain->ShowPanel("PnlUpgradeUpgrading", true);
 }

@@ -20,21 +20,21 @@ constexpr TControlDecl<P> kControls[] = {
 TPNLUpgradeUpgrading::TPNLUpgradeUpgrading()
     : TFramePanel("PNLUpgradeUpgrading", "Upgrading Korvane P2P"),
       run_({[this](int position, int) { ShowUpgradeProgress(position); },
-            [this](const std::string& text) { SetWindowTextA(Label1, text.c_str()); }}) {
+            [this](const std::string& text) { SetTextOf(Label1, text); }}) {
   Build(*this, std::span(kControls));
 }
 
 void TPNLUpgradeUpgrading::ShowUpgradeProgress(int Value) {
-  SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(Value), 0);
-  const auto position = SendMessageA(ProgressBar1, PBM_GETPOS, 0, 0);
-  const auto maximum = SendMessageA(ProgressBar1, PBM_GETRANGE, FALSE, 0);
-  SetWindowTextA(Label12, (std::to_string(RoundPercent(position, maximum)) + "% complete").c_str());
+  SendMessageW(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(Value), 0);
+  const auto position = SendMessageW(ProgressBar1, PBM_GETPOS, 0, 0);
+  const auto maximum = SendMessageW(ProgressBar1, PBM_GETRANGE, FALSE, 0);
+  SetTextOf(Label12, std::to_string(RoundPercent(position, maximum)) + "% complete");
 }
 
 void TPNLUpgradeUpgrading::BeforeShow() { ShowUpgradeProgress(0); }
 
 void TPNLUpgradeUpgrading::AfterShow() {
-  SendMessageA(ProgressBar1, PBM_SETRANGE32, 0, KUpgradeProgressMaximum);
+  SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, KUpgradeProgressMaximum);
   const TUpgradePlan plan{GInstallDir, GAutoUpdate, Retry};
   AppLog().Line(std::string(plan.AutoUpdate ? "Self-update" : "Upgrade") + " of \"" + plan.InstallDir + "\" started");
   run_.Start([plan](TEngineEvents& events) -> TEngineRun::TDone {

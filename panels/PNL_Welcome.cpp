@@ -2,6 +2,7 @@
 
 #include "app/Form_Main.h"
 #include "lib/win/Pictures.h"
+#include "lib/win/WinText.h"
 
 namespace {
 constexpr UINT_PTR kTimer1 = 1;
@@ -49,7 +50,7 @@ constexpr TControlDecl<TPnlWelcome> kControls[] = {
 class TPnlWelcome::TStage : public TWindow {
  public:
   TStage(TPnlWelcome& owner) : owner_(owner) {
-    CreateHandle("KvWelcomeStage", 0, WS_CHILD | WS_VISIBLE, 0, 0, Scale(kPictureWidth), Scale(kPanelHeight),
+    CreateHandle(L"KvWelcomeStage", 0, WS_CHILD | WS_VISIBLE, 0, 0, Scale(kPictureWidth), Scale(kPanelHeight),
                  owner.Handle());
     picture_ = LoadPicture("WELCOME", Scale(kPictureWidth), Scale(kPictureHeight));
   }
@@ -78,7 +79,7 @@ class TPnlWelcome::TStage : public TWindow {
         const TMovingWord& w = owner_.words_[i];
         RECT r{Scale(w.Left), Scale(w.Top), Scale(w.Left + w.Width), Scale(w.Top + w.Height)};
         SetTextColor(mem, kWords[i].Colour);
-        DrawTextA(mem, kWords[i].Caption, -1, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+        DrawTextW(mem, Wide(kWords[i].Caption).c_str(), -1, &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
       }
     }
     EndPaint(Handle(), &ps);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_kvHosts.h"
 #include "lib/LIB_kvURL.h"
 
@@ -89,6 +90,13 @@ struct TWriterScope {
   explicit TWriterScope(TLibData1_ReadWrite* w) { GDataWriter = w; }
   ~TWriterScope() { GDataWriter = nullptr; }
 };
+
+// The client reads its folders in the system's code page; a folder that cannot be spelt there
+// would lead it elsewhere.
+std::string SystemCodePageText(const std::string& utf8) {
+  if (auto bytes = ToSystemCodePage(utf8)) return *bytes;
+  throw EConvertError("The folder \"" + utf8 + "\" has characters that the system's code page cannot hold");
+}
 
 }  // namespace
 
@@ -217,8 +225,8 @@ std::string WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileValues
   w.WriteRawByte(f, 0);  // format version
   w.WritePlainText(f, NewScrambleKey());
 
-  w.WriteText(f, values.DataDir);
-  w.WriteText(f, values.DownloadDir);
+  w.WriteText(f, SystemCodePageText(values.DataDir));
+  w.WriteText(f, SystemCodePageText(values.DownloadDir));
   w.WriteInteger(f, 3);
   w.WriteInteger(f, 3);
   w.WriteText(f, values.InstallerTag);
@@ -250,7 +258,7 @@ std::string WriteDataFile(std::unique_ptr<TFileSink> sink, const TDataFileValues
   w.WriteMarker(f, KMarkerFolders);
   w.WriteInteger(f, 1);
   w.WriteMarker(f, KMarkerFolders);
-  w.WriteText(f, downloadDir);
+  w.WriteText(f, SystemCodePageText(downloadDir));
   w.WriteBoolean(f, true);
   w.WriteBoolean(f, true);
   w.WriteMarker(f, KMarkerEnd);

@@ -73,8 +73,9 @@ struct TDataFileSources {
 
 // Writes one complete data file. The header records the download folder as given; from the
 // folder list on, one trailing "\" is dropped, and the folder so changed is returned: the
-// installation keeps it for what follows. Failures raise EInOutError; the partly written file
-// stays.
+// installation keeps it for what follows. The values are UTF-8; the file holds the folders in
+// the system's code page, and a folder that does not fit raises EConvertError. Failures raise
+// EInOutError; the partly written file stays.
 std::string WriteDataFile(const std::string& FileName, const TDataFileValues& values,
                           const TDataFileProgress& progress = {});
 // The same into an already created file.

@@ -7,7 +7,9 @@
 #include <string>
 
 #include "lib/LIB_DataFileReader.h"
+#include "lib/win/Controls.h"
 #include "lib/win/WinApp.h"
+#include "lib/win/WinText.h"
 #include "lib/win/Window.h"
 
 namespace {
@@ -19,22 +21,22 @@ struct TDataFileLocation {
 
 TDataFileLocation DataFileLocation() {
   TDataFileLocation where;
-  char buf[MAX_PATH];
-  if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buf)))
-    where.User = std::string(buf) + "\\Korvane P2P\\Korvane.Dat";
+  wchar_t buf[MAX_PATH];
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buf)))
+    where.User = Utf8(buf) + "\\Korvane P2P\\Korvane.Dat";
   std::string exe = ExePath();
   where.Beside = exe.substr(0, exe.find_last_of('\\') + 1) + "KVInst.Dat";
   return where;
 }
 
 bool Exists(const std::string& path) {
-  DWORD a = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+  DWORD a = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The whole file, or false with the system's reason.
 bool ReadWholeFile(const std::string& path, std::string& bytes, DWORD& error) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     error = GetLastError();
     return false;
@@ -49,11 +51,21 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, DWORD& error) {
 }
 
 std::string SystemText(DWORD code) {
-  char text[512] = "";
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof text, nullptr);
-  std::string s = text;
+  wchar_t text[512] = L"";
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, ARRAYSIZE(text),
+                 nullptr);
+  std::string s = Utf8(text);
   while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.pop_back();
   return s;
+}
+
+// The data file holds its texts in the system's code page.
+std::string FromSystemCodePage(const std::string& bytes) {
+  if (bytes.empty()) return bytes;
+  const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+  return Utf8(wide);
 }
 
 std::string DateText(double days) {
@@ -81,9 +93,9 @@ std::string Describe(const TDataFileContent& c) {
   const TDataFileHeader& h = c.Header;
   std::string t;
   auto line = [&t](const std::string& name, const std::string& value) { t += name + "\t" + value + "\r\n"; };
-  line("Data folder:", h.DataDir);
-  line("Download folder:", h.DownloadDir);
-  for (const TFolderEntry& f : c.Folders) line("Shared folder:", f.Path);
+  line("Data folder:", FromSystemCodePage(h.DataDir));
+  line("Download folder:", FromSystemCodePage(h.DownloadDir));
+  for (const TFolderEntry& f : c.Folders) line("Shared folder:", FromSystemCodePage(f.Path));
   line("Connection speed:", ConnectionText(h.ConnectionSpeed));
   line("GUID:", h.Guid);
   line("Installer build:", h.InstallerTag);
@@ -119,15 +131,15 @@ std::string Report() {
 class TClientWindow : public TWindow {
  public:
   TClientWindow() {
-    CreateHandle("KorvaneP2P", 0, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, Scale(640), Scale(480), nullptr);
-    SetWindowTextA(Handle(), "Korvane P2P");
-    text_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+    CreateHandle(L"KorvaneP2P", 0, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, Scale(640), Scale(480), nullptr);
+    SetWindowTextW(Handle(), L"Korvane P2P");
+    text_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY, 0, 0, 0, 0,
-                            Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(text_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), FALSE);
+                            Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(text_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), FALSE);
     int column = 80;  // dialog units: room for the longest name
-    SendMessageA(text_, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&column));
-    SetWindowTextA(text_, Report().c_str());
+    SendMessageW(text_, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&column));
+    SetTextOf(text_, Report());
   }
 
  protected:
@@ -149,7 +161,7 @@ class TClientWindow : public TWindow {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int show) {
   InitApplication();
   TClientWindow window;
   ShowWindow(window.Handle(), show);

@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
   RegisterClassA(&wc);
   HWND ticks = CreateWindowExA(0, "KvBenchTicks", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 
-  std::vector<double> engine, baseline, gaps, waits;
+  std::vector<double> engine, baseline, gaps, waits, gapsAll, waitsAll;
   for (int r = 0; r < rounds; ++r) {
     // The engine, as the confirmation panel starts it, with the default answers.
     ResetGlobals();
@@ -125,21 +125,30 @@ int main(int argc, char** argv) {
       gHandedOver = {};
       form.ShowPanel("PNLInstallInstalling", false);
       // The engine runs on its worker; the UI thread waits for messages as an idle one does.
+      Clock::time_point engineDone{};
       while (gHandedOver == Clock::time_point{}) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
         ProcessMessages();
+        if (engineDone == Clock::time_point{} && !form.EngineRunning()) engineDone = Clock::now();
       }
       run = false;
       poster.join();
       // The slide-out before the completion panel: 11 steps that each wait more than 40 ms.
       engine.push_back(Ms(gHandedOver - t0) - 11 * 40.0);
-      double gap = 0, wait = 0;
+      // While the engine works, and then with the fixed slide to the completion panel.
+      double gap = 0, wait = 0, gapAll = 0, waitAll = 0;
       for (size_t i = 1; i < gTicks.size() && gTicks[i].Handled <= gHandedOver; ++i) {
-        gap = std::max(gap, Ms(gTicks[i].Handled - gTicks[i - 1].Handled));
-        wait = std::max(wait, Ms(gTicks[i].Handled - gTicks[i].Posted));
+        const double g = Ms(gTicks[i].Handled - gTicks[i - 1].Handled), w = Ms(gTicks[i].Handled - gTicks[i].Posted);
+        gapAll = std::max(gapAll, g);
+        waitAll = std::max(waitAll, w);
+        if (gTicks[i].Handled > engineDone) continue;
+        gap = std::max(gap, g);
+        wait = std::max(wait, w);
       }
       gaps.push_back(gap);
       waits.push_back(wait);
+      gapsAll.push_back(gapAll);
+      waitsAll.push_back(waitAll);
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       }
@@ -160,11 +169,14 @@ int main(int argc, char** argv) {
   }
   RemoveDirectoryA(bare.c_str());
   const double e = Median(engine), b = Median(baseline), g = *std::max_element(gaps.begin(), gaps.end()),
-               w = *std::max_element(waits.begin(), waits.end());
+               w = *std::max_element(waits.begin(), waits.end()),
+               ga = *std::max_element(gapsAll.begin(), gapsAll.end()),
+               wa = *std::max_element(waitsAll.begin(), waitsAll.end());
   std::printf("wine: engine %.1f ms (less the slide-out), bare inflation and data files %.1f ms, ratio %.2f (goal <= 1.5)\n",
               e, b, e / b);
-  std::printf("wine: longest gap between two messages handled on the UI thread during the installation %.1f ms "
-              "(goal <= 16); longest wait of a posted message %.1f ms\n",
+  std::printf("wine: while the engine works, longest gap between two messages handled on the UI thread %.1f ms "
+              "(goal <= 16), longest wait of a posted message %.1f ms\n",
               g, w);
+  std::printf("wine: with the slide to the completion panel, longest gap %.1f ms, longest wait %.1f ms\n", ga, wa);
   return 0;
 }

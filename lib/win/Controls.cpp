@@ -4,6 +4,7 @@
 
 #include "lib/win/Pictures.h"
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinText.h"
 
 HBRUSH GetBrush(COLORREF colour) {
   static std::map<COLORREF, TBrushHandle> brushes;
@@ -11,6 +12,14 @@ HBRUSH GetBrush(COLORREF colour) {
   if (it == brushes.end()) it = brushes.emplace(colour, TBrushHandle(CreateSolidBrush(colour))).first;
   return it->second.get();
 }
+
+std::string TextOf(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return Utf8(text);
+}
+
+void SetTextOf(HWND window, std::string_view text) { SetWindowTextW(window, Wide(text).c_str()); }
 
 LRESULT EraseWith(HWND window, WPARAM dc, COLORREF colour) {
   RECT r;
@@ -25,7 +34,7 @@ namespace {
 class TContainer : public TWindow {
  public:
   TContainer(HWND parent, int x, int y, int w, int h, COLORREF colour, DWORD style) : colour_(colour) {
-    CreateHandle("KvContainer", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | style, x, y, w, h,
+    CreateHandle(L"KvContainer", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | style, x, y, w, h,
                  parent);
   }
 
@@ -40,7 +49,7 @@ class TContainer : public TWindow {
       case WM_CTLCOLORBTN:
       case WM_CTLCOLOREDIT:
       case WM_CTLCOLORLISTBOX:
-        return SendMessageA(GetParent(Handle()), msg, wp, lp);
+        return SendMessageW(GetParent(Handle()), msg, wp, lp);
     }
     return Default(msg, wp, lp);
   }
@@ -54,7 +63,7 @@ class TContainer : public TWindow {
 class TPictureBox : public TWindow {
  public:
   TPictureBox(HWND parent, int x, int y, int w, int h, const char* resource) : resource_(resource) {
-    CreateHandle("KvPicture", 0, WS_CHILD | WS_VISIBLE, x, y, w, h, parent);
+    CreateHandle(L"KvPicture", 0, WS_CHILD | WS_VISIBLE, x, y, w, h, parent);
   }
 
  protected:
@@ -78,7 +87,7 @@ class TPictureBox : public TWindow {
       DeleteDC(mem);
     } else {
       FillRect(dc, &r, reinterpret_cast<HBRUSH>(
-                           SendMessageA(GetParent(Handle()), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           SendMessageW(GetParent(Handle()), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                                         reinterpret_cast<LPARAM>(Handle()))));
     }
     EndPaint(Handle(), &ps);
@@ -92,28 +101,28 @@ class TPictureBox : public TWindow {
 };
 
 struct TClassInfo {
-  const char* Class;
+  const wchar_t* Class;
   DWORD Style;
   DWORD ExStyle;
 };
 
 TClassInfo ClassOf(TKind kind) {
   switch (kind) {
-    case TKind::Label: return {"STATIC", SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0};
-    case TKind::StaticText: return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
-    case TKind::Button: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
-    case TKind::CheckBox: return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
-    case TKind::RadioButton: return {"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
-    case TKind::GroupBox: return {"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT};
-    case TKind::Edit: return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, 0};
+    case TKind::Label: return {L"STATIC", SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0};
+    case TKind::StaticText: return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case TKind::Button: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case TKind::CheckBox: return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case TKind::RadioButton: return {L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
+    case TKind::GroupBox: return {L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT};
+    case TKind::Edit: return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, 0};
     case TKind::Memo:
-      return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_BORDER, 0};
-    case TKind::ComboList: return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
-    case TKind::ProgressBar: return {PROGRESS_CLASSA, PBS_SMOOTH, 0};
+      return {L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_BORDER, 0};
+    case TKind::ComboList: return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+    case TKind::ProgressBar: return {PROGRESS_CLASSW, PBS_SMOOTH, 0};
     case TKind::Panel:
     case TKind::Picture: return {nullptr, 0, 0};
   }
-  return {"STATIC", 0, 0};
+  return {L"STATIC", 0, 0};
 }
 
 }  // namespace
@@ -132,20 +141,21 @@ HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, c
     owned_.push_back(std::move(p));
   } else {
     const TClassInfo ci = ClassOf(kind);
+    const std::wstring caption = Wide(text);
     if (w == 0 && (kind == TKind::Label || kind == TKind::StaticText)) {
       // Auto-sized label or static text: as wide and high as its text in its font. One memory DC
       // measures them all; a window DC per label costs a round trip to the window system each.
       static HDC dc = CreateCompatibleDC(nullptr);
       TSelectGuard sel(dc, GetFont(font));
       RECT r{0, 0, 0, 0};
-      DrawTextA(dc, text, -1, &r, DT_CALCRECT | DT_NOPREFIX);
-      hwnd = CreateWindowExA(ci.ExStyle, ci.Class, text, WS_CHILD | WS_VISIBLE | ci.Style | style, Scale(x),
-                             Scale(y), r.right + 1, r.bottom, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+      DrawTextW(dc, caption.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX);
+      hwnd = CreateWindowExW(ci.ExStyle, ci.Class, caption.c_str(), WS_CHILD | WS_VISIBLE | ci.Style | style, Scale(x),
+                             Scale(y), r.right + 1, r.bottom, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     } else {
-      hwnd = CreateWindowExA(ci.ExStyle, ci.Class, text, WS_CHILD | WS_VISIBLE | ci.Style | style, Scale(x),
-                             Scale(y), Scale(w), Scale(h), parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+      hwnd = CreateWindowExW(ci.ExStyle, ci.Class, caption.c_str(), WS_CHILD | WS_VISIBLE | ci.Style | style, Scale(x),
+                             Scale(y), Scale(w), Scale(h), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
-    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(font)), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(font)), FALSE);
   }
   controls_.emplace(hwnd, std::move(info));
   return hwnd;
@@ -187,10 +197,10 @@ LRESULT TControlHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       // A label that reacts to a click is a link: it shows the hand.
       HWND control = reinterpret_cast<HWND>(wp);
       auto it = controls_.find(control);
-      char cls[8];
-      if (it != controls_.end() && it->second.OnClick && GetClassNameA(control, cls, sizeof cls) &&
-          lstrcmpiA(cls, "Static") == 0) {
-        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+      wchar_t cls[8];
+      if (it != controls_.end() && it->second.OnClick && GetClassNameW(control, cls, ARRAYSIZE(cls)) &&
+          lstrcmpiW(cls, L"Static") == 0) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
       }
       break;

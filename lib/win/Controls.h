@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lib/win/WinApp.h"
@@ -16,6 +17,9 @@ enum class TKind { Label, StaticText, Button, CheckBox, RadioButton, GroupBox, E
 
 inline constexpr COLORREF clNone = 0xFFFFFFFF;
 HBRUSH GetBrush(COLORREF colour);
+// A window's text as UTF-8, and the other way round.
+std::string TextOf(HWND window);
+void SetTextOf(HWND window, std::string_view text);
 // Fills a window's whole client area; the answer to WM_ERASEBKGND.
 LRESULT EraseWith(HWND window, WPARAM dc, COLORREF colour);
 

@@ -1,6 +1,7 @@
 #include "lib/win/FindFilesWin.h"
 
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinText.h"
 
 namespace {
 struct TFindTraits {
@@ -11,31 +12,32 @@ struct TFindTraits {
 }  // namespace
 
 TDriveType TWin32FindPlatform::DriveType(char Letter) {
-  const char root[] = {Letter, ':', '\\', '\0'};
-  return static_cast<TDriveType>(GetDriveTypeA(root));
+  const wchar_t root[] = {static_cast<wchar_t>(Letter), L':', L'\\', L'\0'};
+  return static_cast<TDriveType>(GetDriveTypeW(root));
 }
 
 std::string TWin32FindPlatform::CurrentDirectory() {
-  char buf[MAX_PATH];
-  const DWORD n = GetCurrentDirectoryA(MAX_PATH, buf);
-  return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
+  wchar_t buf[MAX_PATH];
+  const DWORD n = GetCurrentDirectoryW(MAX_PATH, buf);
+  return n > 0 && n < MAX_PATH ? Utf8(std::wstring_view(buf, n)) : std::string();
 }
 
 void TWin32FindPlatform::Enumerate(const std::string& Pattern, bool IncludeHidden,
                                    const std::function<bool(const TFindEntry&)>& Each) {
-  WIN32_FIND_DATAA data;
-  TOwned<TFindTraits> find(FindFirstFileA(Pattern.c_str(), &data));
+  WIN32_FIND_DATAW data;
+  TOwned<TFindTraits> find(FindFirstFileW(Wide(Pattern).c_str(), &data));
   if (!find) return;
   do {
     if (!IncludeHidden && (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)) continue;
-    const TFindEntry entry{data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+    const TFindEntry entry{Utf8(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                            (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
     if (!Each(entry)) return;
-  } while (FindNextFileA(find.get(), &data));
+  } while (FindNextFileW(find.get(), &data));
 }
 
 int TWin32FindPlatform::CompareText(const std::string& A, const std::string& B) {
-  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, A.data(), static_cast<int>(A.size()), B.data(),
-                        static_cast<int>(B.size())) -
+  const std::wstring a = Wide(A), b = Wide(B);
+  return CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                         static_cast<int>(b.size()), nullptr, nullptr, 0) -
          CSTR_EQUAL;
 }

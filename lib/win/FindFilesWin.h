@@ -1,4 +1,4 @@
-// The file search's platform on Win32: GetDriveTypeA, FindFirstFileA/FindNextFileA, the
+// The file search's platform on Win32: GetDriveTypeW, FindFirstFileW/FindNextFileW, the
 // user's locale for the order of the finds.
 #pragma once
 #include "lib/LIB_FindFiles.h"

@@ -6,6 +6,7 @@
 
 #include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_Errors.h"
+#include "lib/win/WinText.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ class TWinFileSink : public TFileSink {
 }  // namespace
 
 std::unique_ptr<TFileSink> CreateFileSink(const std::string& FileName) {
-  const HANDLE h = CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h = CreateFileW(Wide(FileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) throw EInOutError(static_cast<int>(GetLastError()));
   return std::make_unique<TWinFileSink>(h);
 }
@@ -64,11 +65,27 @@ std::string GuidToString(const TGuid& guid) {
   for (int i = 0; i < 8; ++i) g.Data4[i] = guid.Data4[i];
   LPOLESTR wide = nullptr;
   if (StringFromCLSID(g, &wide) != S_OK || wide == nullptr) throw EConvertError("Cannot convert the GUID to text");
-  char text[64] = {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  const std::string text = Utf8(wide);
   CoTaskMemFree(wide);
-  if (n <= 1) throw EConvertError("Cannot convert the GUID to text");
+  if (text.empty()) throw EConvertError("Cannot convert the GUID to text");
   return text;
+}
+
+std::optional<std::string> ToSystemCodePage(std::string_view utf8) {
+  if (utf8.empty()) return std::string();
+  const int wn = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  if (wn <= 0) return std::nullopt;
+  std::wstring wide(static_cast<size_t>(wn), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), wn);
+  // A system whose ANSI code page is UTF-8 holds every character; that code page takes no
+  // default character to report with.
+  if (GetACP() == CP_UTF8) return std::string(utf8);
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wn, nullptr, 0, nullptr, &usedDefault);
+  if (n <= 0 || usedDefault) return std::nullopt;
+  std::string bytes(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wn, bytes.data(), n, nullptr, nullptr);
+  return bytes;
 }
 
 double NowDays() {

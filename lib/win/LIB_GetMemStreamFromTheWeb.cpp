@@ -7,6 +7,7 @@
 
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinText.h"
 
 std::atomic<int> tLibGetMemStreamFromTheWeb::pending_{0};
 
@@ -14,12 +15,12 @@ namespace {
 // WinInet is not a Known DLL: imported, the loader would look for it beside the installer (a
 // Downloads folder) before WinMain runs. So it is taken from the system folder when first used.
 struct TWinInet {
-  decltype(&InternetOpenA) Open = nullptr;
-  decltype(&InternetCrackUrlA) CrackUrl = nullptr;
-  decltype(&InternetConnectA) Connect = nullptr;
-  decltype(&HttpOpenRequestA) OpenRequest = nullptr;
-  decltype(&InternetSetOptionA) SetOption = nullptr;
-  decltype(&HttpSendRequestA) SendRequest = nullptr;
+  decltype(&InternetOpenW) Open = nullptr;
+  decltype(&InternetCrackUrlW) CrackUrl = nullptr;
+  decltype(&InternetConnectW) Connect = nullptr;
+  decltype(&HttpOpenRequestW) OpenRequest = nullptr;
+  decltype(&InternetSetOptionW) SetOption = nullptr;
+  decltype(&HttpSendRequestW) SendRequest = nullptr;
   decltype(&InternetReadFile) Read = nullptr;
   decltype(&InternetCloseHandle) Close = nullptr;
 };
@@ -35,9 +36,9 @@ const TWinInet* WinInet() {
   static const TWinInet api = [] {
     TWinInet a;
     const HMODULE dll = LoadLibraryExW(L"wininet.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    const bool all = dll && Load(dll, a.Open, "InternetOpenA") && Load(dll, a.CrackUrl, "InternetCrackUrlA") &&
-                     Load(dll, a.Connect, "InternetConnectA") && Load(dll, a.OpenRequest, "HttpOpenRequestA") &&
-                     Load(dll, a.SetOption, "InternetSetOptionA") && Load(dll, a.SendRequest, "HttpSendRequestA") &&
+    const bool all = dll && Load(dll, a.Open, "InternetOpenW") && Load(dll, a.CrackUrl, "InternetCrackUrlW") &&
+                     Load(dll, a.Connect, "InternetConnectW") && Load(dll, a.OpenRequest, "HttpOpenRequestW") &&
+                     Load(dll, a.SetOption, "InternetSetOptionW") && Load(dll, a.SendRequest, "HttpSendRequestW") &&
                      Load(dll, a.Read, "InternetReadFile") && Load(dll, a.Close, "InternetCloseHandle");
     return all ? a : TWinInet{};
   }();
@@ -69,19 +70,19 @@ tLibGetMemStreamFromTheWeb::~tLibGetMemStreamFromTheWeb() { --pending_; }
 void tLibGetMemStreamFromTheWeb::Create(const std::string& URL, TDoneEvent OnDone, DWORD TimeoutMs) {
   // The main thread's window that runs the hand-over; it lives as long as the process.
   static const HWND syncWindow = [] {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = SyncProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "KvWebFetchSync";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KvWebFetchSync";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   }();
   auto* fetch = new tLibGetMemStreamFromTheWeb(URL, std::move(OnDone), TimeoutMs, syncWindow);
   try {
     std::thread([fetch] {
       fetch->Execute();
       // The main thread runs DoDone while this thread waits for it.
-      SendMessageA(fetch->syncWindow_, kDoDone, 0, reinterpret_cast<LPARAM>(fetch));
+      SendMessageW(fetch->syncWindow_, kDoDone, 0, reinterpret_cast<LPARAM>(fetch));
       delete fetch;
     }).detach();
   } catch (...) {
@@ -93,18 +94,19 @@ void tLibGetMemStreamFromTheWeb::Create(const std::string& URL, TDoneEvent OnDon
 void tLibGetMemStreamFromTheWeb::Execute() {
   try {
     const TWinInet* api = WinInet();
-    URL_COMPONENTSA parts{};
+    const std::wstring url = Wide(URL);
+    URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
-    parts.dwHostNameLength = parts.dwUrlPathLength = 1;  // pointers into URL
-    if (!api || !api->CrackUrl(URL.c_str(), 0, 0, &parts)) return;
-    const std::string host(parts.lpszHostName, parts.dwHostNameLength);
-    const std::string object(parts.lpszUrlPath);  // the path with its query
-    TInternetHandle root(api->Open("InetURL:/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    parts.dwHostNameLength = parts.dwUrlPathLength = 1;  // pointers into url
+    if (!api || !api->CrackUrl(url.c_str(), 0, 0, &parts)) return;
+    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+    const std::wstring object(parts.lpszUrlPath);  // the path with its query
+    TInternetHandle root(api->Open(L"InetURL:/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     TInternetHandle connection(
         root ? api->Connect(root.get(), host.c_str(), parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0)
              : nullptr);
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
-    TInternetHandle request(connection ? api->OpenRequest(connection.get(), "GET", object.c_str(), nullptr, nullptr,
+    TInternetHandle request(connection ? api->OpenRequest(connection.get(), L"GET", object.c_str(), nullptr, nullptr,
                                                           nullptr, INTERNET_FLAG_RELOAD | secure, 0)
                                        : nullptr);
     if (!request) return;
@@ -143,7 +145,7 @@ void tLibGetMemStreamFromTheWeb::DoDone() {
 }
 
 LRESULT CALLBACK tLibGetMemStreamFromTheWeb::SyncProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  if (msg != kDoDone) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (msg != kDoDone) return DefWindowProcW(hwnd, msg, wp, lp);
   Dispatch([lp] { reinterpret_cast<tLibGetMemStreamFromTheWeb*>(lp)->DoDone(); });
   return 0;
 }

@@ -11,8 +11,10 @@
 
 #include <memory>
 
+#include "lib/win/WinText.h"
+
 TBitmapHandle LoadPicture(const char* name, int width, int height) {
-  HRSRC res = FindResourceA(nullptr, name, RT_RCDATA);
+  HRSRC res = FindResourceW(nullptr, Wide(name).c_str(), RT_RCDATA);
   HGLOBAL data = res ? LoadResource(nullptr, res) : nullptr;
   if (!data || width <= 0 || height <= 0) return {};
   int w = 0, h = 0, channels = 0;

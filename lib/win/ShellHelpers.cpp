@@ -14,6 +14,7 @@
 #include "lib/LIB_InstallPaths.h"
 #include "lib/win/WinHandles.h"
 #include "lib/win/WinApp.h"
+#include "lib/win/WinText.h"
 
 namespace {
 
@@ -22,14 +23,7 @@ bool ForceDirectories(std::string dir, SECURITY_ATTRIBUTES* security) {
   if (dir.size() < 3 || DirectoryExists(dir)) return true;
   const std::string parent = FolderPart(dir);
   if (parent == dir) return true;
-  return ForceDirectories(parent, security) && CreateDirectoryA(dir.c_str(), security);
-}
-
-std::wstring Wide(const std::string& s) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
-  std::wstring w(n > 0 ? n - 1 : 0, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
-  return w;
+  return ForceDirectories(parent, security) && CreateDirectoryW(Wide(dir).c_str(), security);
 }
 
 class TComInit {
@@ -45,19 +39,19 @@ class TComInit {
 }  // namespace
 
 bool DirectoryExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::optional<std::string> KnownFolder(int csidl) {
-  char buf[MAX_PATH];
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return std::nullopt;
-  return std::string(buf);
+  wchar_t buf[MAX_PATH];
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return std::nullopt;
+  return Utf8(buf);
 }
 
 TProgramFilesAccess::TProgramFilesAccess() {
@@ -76,23 +70,47 @@ void ForceFolder(const std::string& Path, TFolderAccess access) {
   if (access == TFolderAccess::LikeProgramFiles) protect.emplace();
   SECURITY_ATTRIBUTES* security = protect ? protect->get() : nullptr;
   if (ForceDirectories(folder, security)) return;
-  if (CreateDirectoryA(folder.c_str(), security)) return;
+  if (CreateDirectoryW(Wide(folder).c_str(), security)) return;
   throw EInOutError(static_cast<int>(GetLastError()));
 }
 
 void CreateShortcut(const std::string& Target, const std::string& LinkFile, const std::string& Description,
                     int IconIndex, const std::string& Arguments) {
   TComInit com;
-  TComPtr<IShellLinkA> link;
+  TComPtr<IShellLinkW> link;
   const HRESULT hr =
-      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void());
+      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void());
   if (FAILED(hr)) throw std::runtime_error(SysErrorMessage(static_cast<DWORD>(hr)));
-  link->SetArguments(Arguments.c_str());
-  link->SetDescription(Description.c_str());
-  link->SetPath(Target.c_str());
-  if (IconIndex >= 0) link->SetIconLocation(Target.c_str(), IconIndex);
+  link->SetArguments(Wide(Arguments).c_str());
+  link->SetDescription(Wide(Description).c_str());
+  link->SetPath(Wide(Target).c_str());
+  if (IconIndex >= 0) link->SetIconLocation(Wide(Target).c_str(), IconIndex);
   TComPtr<IPersistFile> file;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void()))) file->Save(Wide(LinkFile).c_str(), FALSE);
+}
+
+std::optional<std::string> ShortPath(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  const DWORD n = GetShortPathNameW(wide.c_str(), nullptr, 0);
+  if (n == 0) return std::nullopt;
+  std::wstring shortPath(n, L'\0');
+  const DWORD got = GetShortPathNameW(wide.c_str(), shortPath.data(), n);
+  if (got == 0 || got >= n) return std::nullopt;
+  shortPath.resize(got);
+  return Utf8(shortPath);
+}
+
+bool StartProgram(const std::string& commandLine, int show) {
+  std::wstring line = Wide(commandLine);  // CreateProcessW may write into it
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = static_cast<WORD>(show);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
 }
 
 namespace {
@@ -153,15 +171,6 @@ bool ShellExecuteAsDesktop(const std::string& program, const std::string& argume
 
 TStarted StartAsUser(const std::string& program, const std::string& arguments, int show) {
   if (RunsElevated()) return ShellExecuteAsDesktop(program, arguments, show) ? TStarted::AsUser : TStarted::Failed;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = static_cast<WORD>(show);
-  PROCESS_INFORMATION pi{};
-  std::string command = QuotedCommand(program, arguments);
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return TStarted::Failed;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return TStarted::Direct;
+  return StartProgram(QuotedCommand(program, arguments), show) ? TStarted::Direct : TStarted::Failed;
 }
+

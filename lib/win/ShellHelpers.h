@@ -39,6 +39,13 @@ void ForceFolder(const std::string& Path, TFolderAccess access = TFolderAccess::
 void CreateShortcut(const std::string& Target, const std::string& LinkFile, const std::string& Description,
                     int IconIndex, const std::string& Arguments);
 
+// The short (8.3) form of an existing path; nothing when the file system gives none.
+std::optional<std::string> ShortPath(const std::string& path);
+
+// Starts a program as WinExec did, by the same command line and window state (SW_...), but with
+// the whole of Unicode. False when it could not be started.
+bool StartProgram(const std::string& commandLine, int show);
+
 // A folder of the shell (CSIDL_...), without a trailing backslash; nothing when the shell has none.
 std::optional<std::string> KnownFolder(int csidl);
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "lib/LIB_Text.h"
 #include "lib/win/WinApp.h"
+#include "lib/win/WinText.h"
 
 namespace {
 
@@ -18,78 +18,89 @@ struct TShellInfo {
 };
 
 TShellInfo ShellInfo(const std::string& path) {
-  SHFILEINFOA sfi{};
+  SHFILEINFOW sfi{};
   TShellInfo info;
-  if (SHGetFileInfoA(path.c_str(), 0, &sfi, sizeof sfi, SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
-    info.Name = sfi.szDisplayName;
+  const std::wstring wide = Wide(path);
+  if (SHGetFileInfoW(wide.c_str(), 0, &sfi, sizeof sfi, SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
+    info.Name = Utf8(sfi.szDisplayName);
     info.Icon = sfi.iIcon;
   }
-  if (SHGetFileInfoA(path.c_str(), 0, &sfi, sizeof sfi, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON))
+  if (SHGetFileInfoW(wide.c_str(), 0, &sfi, sizeof sfi, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON))
     info.OpenIcon = sfi.iIcon;
   else
     info.OpenIcon = info.Icon;
   return info;
 }
 
-bool IsListedFolder(const WIN32_FIND_DATAA& fd) {
+bool IsListedFolder(const WIN32_FIND_DATAW& fd) {
   if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)) return false;
-  return std::string_view(fd.cFileName) != "." && std::string_view(fd.cFileName) != "..";
+  return std::wstring_view(fd.cFileName) != L"." && std::wstring_view(fd.cFileName) != L"..";
 }
 
 // The visible sub-folders of `folder` (which ends with a backslash); with `firstOnly`, at most one.
 std::vector<std::string> SubFolders(const std::string& folder, bool firstOnly) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileExA((folder + "*").c_str(), FindExInfoBasic, &fd, FindExSearchLimitToDirectories, nullptr,
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileExW(Wide(folder + "*").c_str(), FindExInfoBasic, &fd, FindExSearchLimitToDirectories, nullptr,
                               0);
-  if (h == INVALID_HANDLE_VALUE) return names;
+  if (h == INVALID_HANDLE_VALUE) return {};
   do {
     if (!IsListedFolder(fd)) continue;
     names.push_back(fd.cFileName);
     if (firstOnly) break;
-  } while (FindNextFileA(h, &fd));
+  } while (FindNextFileW(h, &fd));
   FindClose(h);
   std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
-  return names;
+            [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
+  std::vector<std::string> utf8;
+  for (const std::wstring& name : names) utf8.push_back(Utf8(name));
+  return utf8;
 }
 
 std::string WithSlash(const std::string& path) { return path.ends_with('\\') ? path : path + "\\"; }
+
+// Paths compare as the file system compares names: without regard to case, in every script.
+bool SamePath(const std::string& a, const std::string& b) {
+  const std::wstring wa = Wide(a), wb = Wide(b);
+  return CompareStringOrdinal(wa.data(), static_cast<int>(wa.size()), wb.data(), static_cast<int>(wb.size()), TRUE) ==
+         CSTR_EQUAL;
+}
 
 }  // namespace
 
 TShellTreeView::TShellTreeView(HWND parent, int left, int top, int width, int height, const std::string& hint,
                                TAddFolderEvent onAddFolder)
     : OnAddFolder(std::move(onAddFolder)), hint_(hint) {
-  CreateHandle("KvShellTree", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Scale(left), Scale(top),
+  CreateHandle(L"KvShellTree", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Scale(left), Scale(top),
                Scale(width), Scale(height), parent);
-  tree_ = CreateWindowExA(0, WC_TREEVIEWA, "",
+  tree_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS |
                               TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS,
-                          0, 0, Scale(width), Scale(height), Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), FALSE);
+                          0, 0, Scale(width), Scale(height), Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), FALSE);
   TreeView_SetIndent(tree_, Scale(19));
-  SHFILEINFOA sfi{};
+  SHFILEINFOW sfi{};
   auto images = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA("C:\\", 0, &sfi, sizeof sfi, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+      SHGetFileInfoW(L"C:\\", 0, &sfi, sizeof sfi, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   if (images) TreeView_SetImageList(tree_, images, TVSIL_NORMAL);
 
-  tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, Handle(), nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
-  TTTOOLINFOA tool{};
+  tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, Handle(), nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   tool.hwnd = Handle();
   tool.uId = reinterpret_cast<UINT_PTR>(tree_);
-  tool.lpszText = hint_.data();
-  SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  std::wstring tip = Wide(hint_);
+  tool.lpszText = tip.data();
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 
   // My Computer: the shell's name and icon for it, no path of its own.
-  std::string name = "My Computer";
+  std::wstring name = L"My Computer";
   int icon = 0;
   PIDLIST_ABSOLUTE pidl = nullptr;
   if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidl))) {
-    if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &sfi, sizeof sfi,
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl), 0, &sfi, sizeof sfi,
                        SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
       name = sfi.szDisplayName;
       icon = sfi.iIcon;
@@ -97,7 +108,7 @@ TShellTreeView::TShellTreeView(HWND parent, int left, int top, int width, int he
     CoTaskMemFree(pidl);
   }
   nodes_.push_back({"", false});
-  TVINSERTSTRUCTA ins{};
+  TVINSERTSTRUCTW ins{};
   ins.hParent = TVI_ROOT;
   ins.hInsertAfter = TVI_LAST;
   ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
@@ -117,9 +128,9 @@ bool TShellTreeView::Admit(const std::string& path, bool fileSystem) const {
 
 HTREEITEM TShellTreeView::Add(HTREEITEM parent, const std::string& path, const std::string& name, bool hasChildren) {
   const TShellInfo info = ShellInfo(path);
-  std::string text = info.Name.empty() ? name : info.Name;
+  std::wstring text = Wide(info.Name.empty() ? name : info.Name);
   nodes_.push_back({path, false});
-  TVINSERTSTRUCTA ins{};
+  TVINSERTSTRUCTW ins{};
   ins.hParent = parent;
   ins.hInsertAfter = TVI_LAST;
   ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
@@ -132,7 +143,7 @@ HTREEITEM TShellTreeView::Add(HTREEITEM parent, const std::string& path, const s
 }
 
 void TShellTreeView::List(HTREEITEM item) {
-  TVITEMA tv{};
+  TVITEMW tv{};
   tv.mask = TVIF_PARAM;
   tv.hItem = item;
   TreeView_GetItem(tree_, &tv);
@@ -142,10 +153,10 @@ void TShellTreeView::List(HTREEITEM item) {
   const std::string folder = nodes_[index].Path;
   int added = 0;
   if (folder.empty()) {
-    char drives[256];
-    const DWORD n = GetLogicalDriveStringsA(sizeof drives, drives);
-    for (const char* d = drives; n > 0 && n < sizeof drives && *d; d += lstrlenA(d) + 1) {
-      const std::string root = d;
+    wchar_t drives[256];
+    const DWORD n = GetLogicalDriveStringsW(ARRAYSIZE(drives), drives);
+    for (const wchar_t* d = drives; n > 0 && n < ARRAYSIZE(drives) && *d; d += lstrlenW(d) + 1) {
+      const std::string root = Utf8(d);
       if (!Admit(root, true)) continue;
       Add(item, root, root, !SubFolders(root, true).empty());
       ++added;
@@ -176,11 +187,11 @@ HTREEITEM TShellTreeView::Find(const std::string& path) {
     List(item);
     HTREEITEM found = nullptr;
     for (HTREEITEM c = TreeView_GetChild(tree_, item); c && !found; c = TreeView_GetNextSibling(tree_, c)) {
-      TVITEMA tv{};
+      TVITEMW tv{};
       tv.mask = TVIF_PARAM;
       tv.hItem = c;
       TreeView_GetItem(tree_, &tv);
-      if (LowerCase(nodes_[static_cast<size_t>(tv.lParam)].Path) == LowerCase(want)) found = c;
+      if (SamePath(nodes_[static_cast<size_t>(tv.lParam)].Path, want)) found = c;
     }
     if (!found) throw std::runtime_error("Folder not found: " + path);
     item = found;
@@ -199,7 +210,7 @@ void TShellTreeView::SetPath(const std::string& path) {
 std::string TShellTreeView::Path() const {
   HTREEITEM item = TreeView_GetSelection(tree_);
   if (!item) return "";
-  TVITEMA tv{};
+  TVITEMW tv{};
   tv.mask = TVIF_PARAM;
   tv.hItem = item;
   TreeView_GetItem(tree_, &tv);
@@ -217,7 +228,7 @@ std::vector<std::string> TShellTreeView::ChildPaths(const std::string& path) {
   List(item);
   std::vector<std::string> paths;
   for (HTREEITEM c = TreeView_GetChild(tree_, item); c; c = TreeView_GetNextSibling(tree_, c)) {
-    TVITEMA tv{};
+    TVITEMW tv{};
     tv.mask = TVIF_PARAM;
     tv.hItem = c;
     TreeView_GetItem(tree_, &tv);
@@ -231,12 +242,12 @@ LRESULT TShellTreeView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     auto* hdr = reinterpret_cast<NMHDR*>(lp);
     if (hdr->hwndFrom == tree_) {
       switch (hdr->code) {
-        case TVN_ITEMEXPANDINGA: {
-          auto* tv = reinterpret_cast<NMTREEVIEWA*>(lp);
+        case TVN_ITEMEXPANDINGW: {
+          auto* tv = reinterpret_cast<NMTREEVIEWW*>(lp);
           if (tv->action & TVE_EXPAND) List(tv->itemNew.hItem);
           return FALSE;
         }
-        case TVN_SELCHANGEDA:
+        case TVN_SELCHANGEDW:
           if (OnChange) OnChange();
           return 0;
         case NM_RCLICK: {

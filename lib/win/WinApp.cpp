@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinText.h"
 
 namespace {
 int gDpi = 96;
@@ -18,9 +19,9 @@ HWND gDialogRoot = nullptr;
 
 void PumpOne(MSG& msg) {
   if (gPreTranslate && gPreTranslate(msg)) return;
-  if (gDialogRoot && IsWindow(gDialogRoot) && IsDialogMessageA(gDialogRoot, &msg)) return;
+  if (gDialogRoot && IsWindow(gDialogRoot) && IsDialogMessageW(gDialogRoot, &msg)) return;
   TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  DispatchMessageW(&msg);
 }
 }  // namespace
 
@@ -47,9 +48,9 @@ HFONT GetFont(const TFontSpec& font) {
     // MS Sans Serif is a bitmap font drawn for 96 DPI; scaled up it turns blocky and uneven.
     // Tahoma is its outline successor with nearly the same metrics.
     const bool scaled = Scale(96) != 96 && std::string_view(font.Face) == "MS Sans Serif";
-    HFONT f = CreateFontA(Scale(font.Height), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic,
+    HFONT f = CreateFontW(Scale(font.Height), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic,
                           font.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, scaled ? "Tahoma" : font.Face);
+                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, scaled ? L"Tahoma" : Wide(font.Face).c_str());
     it = fonts.emplace(key, TFontHandle(f)).first;
   }
   return it->second.get();
@@ -61,21 +62,21 @@ void HandleException(const std::string& message) noexcept {
   // A failure while the handler itself runs (the error panel is being shown) must not start
   // another round of reporting and switching: that could loop for ever.
   if (gInHandler || !gExceptionHandler) {
-    OutputDebugStringA(("unhandled: " + message + "\n").c_str());
+    OutputDebugStringW(Wide("unhandled: " + message + "\n").c_str());
     return;
   }
   gInHandler = true;
   try {
     gExceptionHandler(message);
   } catch (...) {
-    OutputDebugStringA("exception handler failed\n");
+    OutputDebugStringW(L"exception handler failed\n");
   }
   gInHandler = false;
 }
 
 void ProcessMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       // Leave the quit request for the outer loop that owns it.
       PostQuitMessage(static_cast<int>(msg.wParam));
@@ -100,7 +101,7 @@ void ProcessMessagesFor(double ms) {
 
 int RunMessageLoop() {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) PumpOne(msg);
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) PumpOne(msg);
   return static_cast<int>(msg.wParam);
 }
 
@@ -110,22 +111,22 @@ void SetPreTranslate(TPreTranslate hook, HWND dialogRoot) {
 }
 
 std::string ExePath() {
-  std::string path(MAX_PATH, '\0');
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (n < path.size()) {
       path.resize(n);
-      return path;
+      return Utf8(path);
     }
     path.resize(path.size() * 2);
   }
 }
 
 std::string SysErrorMessage(DWORD code) {
-  char* text = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string s(text ? text : "", n);
+  wchar_t* text = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string s = Utf8(std::wstring_view(text ? text : L"", n));
   LocalFree(text);
   while (!s.empty() && (static_cast<unsigned char>(s.back()) <= ' ' || s.back() == '.')) s.pop_back();
   return s;

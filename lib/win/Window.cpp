@@ -7,37 +7,37 @@
 
 TWindow::~TWindow() {
   if (hwnd_ && IsWindow(hwnd_)) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
 }
 
-void TWindow::CreateHandle(const char* className, DWORD exStyle, DWORD style, int x, int y, int w, int h,
+void TWindow::CreateHandle(const wchar_t* className, DWORD exStyle, DWORD style, int x, int y, int w, int h,
                            HWND parent) {
-  static std::set<std::string> registered;
+  static std::set<std::wstring> registered;
   if (registered.insert(className).second) {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = StaticProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = className;
-    wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
-    RegisterClassExA(&wc);
+    wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
+    RegisterClassExW(&wc);
   }
-  CreateWindowExA(exStyle, className, "", style, x, y, w, h, parent, nullptr, GetModuleHandleA(nullptr), this);
+  CreateWindowExW(exStyle, className, L"", style, x, y, w, h, parent, nullptr, GetModuleHandleW(nullptr), this);
 }
 
 LRESULT TWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return Default(msg, wp, lp); }
 
 LRESULT CALLBACK TWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   if (msg == WM_NCCREATE) {
-    auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
     self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   LRESULT result = 0;
   bool handled = false;
   Dispatch([&] {
@@ -45,17 +45,17 @@ LRESULT CALLBACK TWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     handled = true;
   });
   if (msg == WM_NCDESTROY) self->hwnd_ = nullptr;
-  return handled ? result : DefWindowProcA(hwnd, msg, wp, lp);
+  return handled ? result : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 HWND ParkingWindow() {
   static HWND parking = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "KvParking";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, "KvParking", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr),
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KvParking";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, L"KvParking", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr),
                            nullptr);
   }();
   return parking;

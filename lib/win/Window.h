@@ -13,10 +13,10 @@ class TWindow {
 
  protected:
   // Registers the class on first use; background brush none (the window paints itself).
-  void CreateHandle(const char* className, DWORD exStyle, DWORD style, int x, int y, int w, int h,
+  void CreateHandle(const wchar_t* className, DWORD exStyle, DWORD style, int x, int y, int w, int h,
                     HWND parent);
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd_, msg, wp, lp); }
+  LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
  private:
   static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;

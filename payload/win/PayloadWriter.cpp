@@ -4,13 +4,14 @@
 
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinText.h"
 
 namespace {
 
 class TWin32File : public TPayloadFile {
  public:
   explicit TWin32File(const std::string& name)
-      : h_(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+      : h_(CreateFileW(Wide(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                        nullptr)) {
     if (!h_) {
       DWORD err = GetLastError();

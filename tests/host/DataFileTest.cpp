@@ -219,6 +219,30 @@ TEST_F(DataFile, TrailingBackslashOfTheDownloadFolder) {
   }
 }
 
+// The client reads the folders in the system's code page (1252 on the host): the file holds
+// their bytes there, and a folder that the code page cannot hold is refused before any of the
+// file's texts.
+TEST_F(DataFile, FoldersInTheSystemCodePage) {
+  V.DataDir = "C:\\Users\\Ren\xC3\xA9\\Korvane P2P\\";  // René
+  V.DownloadDir = "D:\\Caf\xC3\xA9\\";
+  const TDataFileContent c = ReadDataFile(Write("cp.dat"));
+  EXPECT_EQ(c.Header.DataDir, "C:\\Users\\Ren\xE9\\Korvane P2P\\");
+  EXPECT_EQ(c.Header.DownloadDir, "D:\\Caf\xE9\\");
+  EXPECT_EQ(c.Folders.at(0).Path, "D:\\Caf\xE9");
+  EXPECT_EQ(V.DownloadDir, "D:\\Caf\xC3\xA9");  // the installation goes on in UTF-8
+
+  const std::pair<const char*, const char*> refused[] = {
+      {"C:\\Users\\\xD0\x9F\xD0\xB5\xD1\x82\xD1\x8F\\Korvane P2P\\", "D:\\Shared\\"},  // Петя
+      {"C:\\Korvane P2P\\", "D:\\\xE8\xA1\xA8\\"},                                       // 表
+  };
+  for (const auto& [data, download] : refused) {
+    V = {.DataDir = data, .DownloadDir = download, .InstallerTag = "03"};
+    std::string out;
+    EXPECT_THROW(WriteDataFile(std::make_unique<TMemorySink>(out), V), EConvertError) << data << " " << download;
+    EXPECT_LT(out.size(), 64u) << "the folders come first";
+  }
+}
+
 TEST_F(DataFile, ProgressPoints) {
   std::vector<std::string> events;
   Write("p.dat", [&](int p) { events.push_back(std::to_string(p)); });

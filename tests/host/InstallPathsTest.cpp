@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "lib/LIB_InstallPaths.h"
+#include "lib/LIB_Text.h"
 #include "payload/GB_Payload.h"
 
 namespace {
@@ -48,6 +49,31 @@ TEST(FolderPart, KeepsTheDriveRootAndDropsOneTrailingBackslash) {
       {"nothing", ""},
   };
   for (auto [path, folder] : cases) EXPECT_EQ(FolderPart(path), folder) << path;
+}
+
+// Paths are UTF-8: "\\" and ASCII never occur inside a multi-byte sequence, so the rules that
+// look for them see only the real ones. Letter case folds for ASCII only; other letters are
+// left as they are, and compare as bytes.
+TEST(PathRules, Utf8Text) {
+  const char* const cyrillic = "C:\\\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0";  // Папка under the root
+  const char* const table = "C:\\\xE8\xA1\xA8\\Korvane P2P\\";                      // 表 in a folder path
+  EXPECT_TRUE(IsValidFolderPath(cyrillic));
+  EXPECT_TRUE(IsValidFolderPath(table));
+  EXPECT_FALSE(IsValidFolderPath(std::string(cyrillic) + "?"));
+  EXPECT_FALSE(IsValidFolderPath(std::string(cyrillic) + "\\\\x"));
+
+  const std::pair<std::string, std::string> folders[] = {
+      {cyrillic, "C:\\"},                                          // drive root kept
+      {std::string(cyrillic) + "\\", cyrillic},                     // one trailing backslash dropped
+      {table, "C:\\\xE8\xA1\xA8\\Korvane P2P"},
+      {"C:\\\xE8\xA1\xA8\\Korvane.Exe", "C:\\\xE8\xA1\xA8"},
+  };
+  for (const auto& [path, folder] : folders) EXPECT_EQ(FolderPart(path), folder) << path;
+  EXPECT_EQ(InstallDirForSelection(cyrillic), std::string(cyrillic) + "\\Korvane P2P");
+
+  EXPECT_EQ(LowerCase("C:\\\xD0\x9F\xD0\x90\xD0\x9F\\KORVANE.EXE"), "c:\\\xD0\x9F\xD0\x90\xD0\x9F\\korvane.exe");
+  EXPECT_EQ(LowerCase("\xC3\x84"), "\xC3\x84");  // Ä: not folded, not damaged
+  EXPECT_EQ(Trim(" \xC2\xA0x\xC2\xA0 "), "\xC2\xA0x\xC2\xA0");  // a no-break space is no blank byte
 }
 
 TEST(FolderSelection, InstallFolderGetsItsSubFolderNearTheRoot) {

@@ -45,7 +45,7 @@ std::vector<std::pair<std::string, std::string>> Fields(const std::string& targe
 // A window whose every posted WM_APP fails, as a handler that throws does.
 class TFailingWindow : public TWindow {
  public:
-  TFailingWindow() { CreateHandle("KvTestFailing", 0, WS_POPUP, 0, 0, 0, 0, nullptr); }
+  TFailingWindow() { CreateHandle(L"KvTestFailing", 0, WS_POPUP, 0, 0, 0, 0, nullptr); }
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
@@ -96,8 +96,10 @@ TEST_F(ErrorReport, ReportCarriesThePanelTitleFoldersAndMessage) {
 }
 
 TEST_F(ErrorReport, MessagesAndFoldersWithAwkwardCharactersArriveWhole) {
-  const std::string message = "Can't write \"C:\\A & B\\#1\\x=1?y\" 100% \xE9t\xE9";
+  // été, and a Cyrillic folder: UTF-8 through the window and the report.
+  const std::string message = "Can't write \"C:\\A & B\\#1\\x=1?y\" 100% \xC3\xA9t\xC3\xA9";
   GDownloadDir = "D:\\Music & Films #2\\";
+  GInstallDir = "C:\\\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\\";
   form->ShowPanel("PnlInstall", false);
   Fail(message);
   ASSERT_TRUE(server.WaitFor(1));
@@ -106,7 +108,7 @@ TEST_F(ErrorReport, MessagesAndFoldersWithAwkwardCharactersArriveWhole) {
       {"T", "Korvane"},
       {"V", "3"},
       {"A", "\"Install or upgrade?\""},
-      {"B", "\"\""},
+      {"B", "\"C:\\\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\\\""},
       {"C", "\"D:\\Music & Films #2\\\""},
       {"D", "\"\""},
       {"E", "\"\""},

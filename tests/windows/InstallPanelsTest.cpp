@@ -9,6 +9,7 @@
 #include "panels/PNL_InstallGo.h"
 #include "panels/PNL_InstallToolbar.h"
 #include "lib/LIB_Text.h"
+#include "lib/win/WinText.h"
 #include "tests/windows/DriveKinds.h"
 #include "tests/windows/WizardTestUtil.h"
 
@@ -16,6 +17,24 @@ namespace {
 
 const char kInvalidFolder[] =
     "Invalid folder.\rThe foldername you choose contains invalid characters or is a root folder.";
+
+const char kCodePageMessage[] =
+    "This folder's name has characters that Windows cannot store for Korvane P2P on this computer.\r"
+    "Please choose a folder whose name uses only the characters of your system's language.";
+
+// Folder names against the Western code page (1252) of the test prefix: what it cannot hold
+// is refused, what it can is taken.
+const struct {
+  const char* Folder;
+  bool Fits;
+} kScriptFolders[] = {
+    {"C:\\kvtest_\xE8\xA1\xA8", false},                                            // 表
+    {"C:\\kvtest_\xD0\x9F\xD0\xBE\xD0\xBB\xD1\x8C\xD0\xB7\xD0\xBE\xD0\xB2\xD0\xB0\xD1\x82\xD0\xB5\xD0\xBB\xD1\x8C",
+     false},                                                                             // Пользователь
+    {"C:\\kvtest_Caf\xC3\xA9", true},                                                 // Café
+};
+
+bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ProgramFiles() {
   char buf[MAX_PATH];
@@ -47,7 +66,7 @@ class RoadPanel : public TWizardTest {
     EXPECT_NE(p, nullptr) << name;
     return *p;
   }
-  void Type(HWND edit, const std::string& text) { SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+  void Type(HWND edit, const std::string& text) { SetTextOf(edit, text); }
 };
 
 using ChooseDir = RoadPanel<TPnlInstallChooseDir>;
@@ -82,6 +101,21 @@ TEST_F(ChooseDir, RefusedFoldersStayWithTheMessage) {
     EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), kInvalidFolder);
     EXPECT_EQ(ActiveName(), "PnlInstallChooseDir");
     EXPECT_EQ(GInstallDir, typed);  // stored before the check
+  }
+}
+
+TEST_F(ChooseDir, FolderTheCodePageCannotHoldIsRefusedAndNothingWritten) {
+  ASSERT_EQ(GetACP(), 1252u) << "the cases are those of a Western system";
+  StandIn("PNLInstallChooseDownloadDir");
+  for (const auto& c : kScriptFolders) {
+    SCOPED_TRACE(c.Folder);
+    TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+    Type(p.Edit1, c.Folder);
+    EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), c.Fits ? "(no message box)" : kCodePageMessage);
+    EXPECT_EQ(ActiveName(), c.Fits ? "PNLInstallChooseDownloadDir" : "PnlInstallChooseDir");
+    EXPECT_EQ(Text(p.Edit1), c.Folder);  // the box keeps the name whole
+    if (c.Fits) EXPECT_EQ(GInstallDir, std::string(c.Folder) + "\\");
+    EXPECT_FALSE(Exists(c.Folder));
   }
 }
 
@@ -226,6 +260,22 @@ TEST_F(DownloadDir, RootOrBadTextIsRefusedAndTheStoredFolderKept) {
     Type(p.Edit1, typed);
     EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), kInvalidFolder) << typed;
     EXPECT_EQ(GDownloadDir, "C:\\Before\\");
+  }
+}
+
+TEST_F(DownloadDir, FolderTheCodePageCannotHoldIsRefusedAndTheStoredFolderKept) {
+  ASSERT_EQ(GetACP(), 1252u) << "the cases are those of a Western system";
+  StandIn("PnlInstallChooseConnection");
+  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
+  for (const auto& c : kScriptFolders) {
+    SCOPED_TRACE(c.Folder);
+    GDownloadDir = "C:\\Before\\";
+    TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+    Type(p.Edit1, c.Folder);
+    EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), c.Fits ? "(no message box)" : kCodePageMessage);
+    EXPECT_EQ(ActiveName(), c.Fits ? "PnlInstallChooseConnection" : "PNLInstallChooseDownloadDir");
+    EXPECT_EQ(GDownloadDir, c.Fits ? std::string(c.Folder) + "\\" : "C:\\Before\\");
+    EXPECT_FALSE(Exists(c.Folder));
   }
 }
 

@@ -4,54 +4,57 @@
 
 #include <shlobj.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinText.h"
 
-inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+// Paths are UTF-8, as in the programs; the calls are wide, so any script goes.
+inline bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 inline std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::path(Wide(path)), std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
 }
 
 inline void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
+  std::ofstream(std::filesystem::path(Wide(path)), std::ios::binary) << text;
 }
 
 // -1 when the file is missing.
 inline long long FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA a;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &a)) return -1;
   return (static_cast<long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
 }
 
 inline std::string ShellFolder(int csidl) {
-  char buf[MAX_PATH] = "";
-  return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : "";
+  wchar_t buf[MAX_PATH] = L"";
+  return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? Utf8(buf) : "";
 }
 
 // Removes a folder with everything in it, read-only files included.
 inline void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(Wide(folder + "\\*").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = fd.cFileName;
+      const std::string name = Utf8(fd.cFileName);
       if (name == "." || name == "..") continue;
-      SetFileAttributesA((folder + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      SetFileAttributesW(Wide(folder + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         RemoveTree(folder + "\\" + name);
       else
-        DeleteFileA((folder + "\\" + name).c_str());
-    } while (FindNextFileA(h, &fd));
+        DeleteFileW(Wide(folder + "\\" + name).c_str());
+    } while (FindNextFileW(h, &fd));
     FindClose(h);
   }
-  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryW(Wide(folder).c_str());
 }
 
 // Where the toolbar installer's stand-in notes its starts: the test session names it for every
@@ -72,24 +75,23 @@ inline TLink ReadLink(const std::string& file) {
   TLink l;
   const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   {
-    TComPtr<IShellLinkA> link;
+    TComPtr<IShellLinkW> link;
     TComPtr<IPersistFile> persist;
-    std::wstring w(file.begin(), file.end());
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) &&
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())) &&
         SUCCEEDED(link->QueryInterface(IID_IPersistFile, persist.put_void())) &&
-        SUCCEEDED(persist->Load(w.c_str(), STGM_READ))) {
-      char buf[1024] = "";
-      link->GetPath(buf, sizeof buf, nullptr, SLGP_RAWPATH);
-      l.Target = buf;
+        SUCCEEDED(persist->Load(Wide(file).c_str(), STGM_READ))) {
+      wchar_t buf[1024] = L"";
+      link->GetPath(buf, ARRAYSIZE(buf), nullptr, SLGP_RAWPATH);
+      l.Target = Utf8(buf);
       buf[0] = 0;
-      link->GetDescription(buf, sizeof buf);
-      l.Description = buf;
+      link->GetDescription(buf, ARRAYSIZE(buf));
+      l.Description = Utf8(buf);
       buf[0] = 0;
-      link->GetArguments(buf, sizeof buf);
-      l.Arguments = buf;
+      link->GetArguments(buf, ARRAYSIZE(buf));
+      l.Arguments = Utf8(buf);
       buf[0] = 0;
-      link->GetIconLocation(buf, sizeof buf, &l.Icon);
-      l.IconFile = buf;
+      link->GetIconLocation(buf, ARRAYSIZE(buf), &l.Icon);
+      l.IconFile = Utf8(buf);
     }
   }
   if (SUCCEEDED(init)) CoUninitialize();

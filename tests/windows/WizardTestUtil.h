@@ -9,6 +9,7 @@
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
 #include "lib/LIB_Random.h"
+#include "lib/win/Controls.h"
 #include "lib/win/WinApp.h"
 
 // Stands in for a panel of the wizard that a test must not run (a search of the drives).
@@ -51,11 +52,7 @@ class TWizardTest : public testing::Test {
     return false;
   }
 
-  static std::string Text(HWND h) {
-    std::string s(GetWindowTextLengthA(h) + 1, '\0');
-    s.resize(GetWindowTextA(h, s.data(), static_cast<int>(s.size())));
-    return s;
-  }
+  static std::string Text(HWND h) { return TextOf(h); }
   // Runs the message loop until `done` holds (an engine works on its own thread meanwhile).
   static void WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 120000) {
     const DWORD start = GetTickCount();

@@ -12,3 +12,8 @@ set_tests_properties(e2e_drives_cleanup PROPERTIES FIXTURES_CLEANUP e2e_drives)
 
 add_test(NAME e2e_install COMMAND kvtests_e2e $<TARGET_FILE:Install_Korvane> t d)
 set_tests_properties(e2e_install PROPERTIES FIXTURES_REQUIRED "wine;e2e_drives" TIMEOUT 1200)
+
+# The same program on a Japanese system, in a prefix of its own: the tests that need code page 932.
+add_test(NAME e2e_japanese COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/e2e/japanese.sh ${CMAKE_BINARY_DIR}/wine-ja
+         $<TARGET_FILE:kvtests_e2e> $<TARGET_FILE:Install_Korvane> --gtest_filter=Silent.Japanese*)
+set_tests_properties(e2e_japanese PROPERTIES TIMEOUT 600)

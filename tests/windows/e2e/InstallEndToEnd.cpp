@@ -16,6 +16,7 @@
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
+#include "lib/win/FindFilesWin.h"
 #include "lib/win/WinHandles.h"
 
 namespace {
@@ -36,12 +37,13 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 std::vector<std::string> Listing(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(Wide(folder + "\\*").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return names;
   do {
-    if (std::string_view(fd.cFileName) != "." && std::string_view(fd.cFileName) != "..") names.push_back(fd.cFileName);
-  } while (FindNextFileA(h, &fd));
+    const std::string name = Utf8(fd.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(h, &fd));
   FindClose(h);
   return names;
 }
@@ -51,12 +53,12 @@ std::string WithoutSlash(std::string s) {
 }
 
 std::string RegString(HKEY root, const char* key, const char* name) {
-  char buf[1024];
+  wchar_t buf[1024];
   DWORD size = sizeof buf;
-  if (RegGetValueA(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, buf, &size) !=
-      ERROR_SUCCESS)
+  if (RegGetValueW(root, Wide(key).c_str(), Wide(name).c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                   nullptr, buf, &size) != ERROR_SUCCESS)
     return "(missing)";
-  return buf;
+  return Utf8(buf);
 }
 bool KeyExists(HKEY root, const char* key) {
   HKEY k;
@@ -81,7 +83,9 @@ class TShellFolderOverride {
 
  private:
   void Set(const std::string& v) {
-    RegSetKeyValueA(root_, key_, name_, type_, v.c_str(), static_cast<DWORD>(v.size() + 1));
+    const std::wstring w = Wide(v);
+    RegSetKeyValueW(root_, Wide(key_).c_str(), Wide(name_).c_str(), type_, w.c_str(),
+                    static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t)));
   }
   HKEY root_;
   const char *key_, *name_;
@@ -121,7 +125,7 @@ class EndToEnd : public testing::Test {
     for (const std::string& f : {defaultDir, appData, group, ShellFolder(CSIDL_PROGRAM_FILES) + "\\KorvaneP2P\\",
                                   std::string("C:\\Korvane\\"), std::string("C:\\kvtest_e2e\\")})
       RemoveTree(WithoutSlash(f));
-    DeleteFileA(desktopLink.c_str());
+    DeleteFileW(Wide(desktopLink).c_str());
     DeleteFileA(toolbarLog.c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
     if (gOther) RemoveTree(std::string(1, gOther) + ":\\kvtest_e2e");
@@ -305,6 +309,93 @@ TEST_F(EndToEnd, NoLocalApplicationDataBothDataFilesInTheInstallFolder) {
   EXPECT_EQ(Lines(ReadAll(inst + "UnInstall.dat")), RemovalList(inst, inst, inst, true));
 }
 
+// A user whose profile folder is named in a script the system's code page does not hold (a
+// Cyrillic name on a Western system): local data, Start menu and desktop all lie below it.
+const std::string kProfile = "C:\\kvtest_profile\\\xD0\x9F\xD0\xBE\xD0\xBB\xD1\x8C\xD0\xB7\xD0\xBE\xD0\xB2\xD0\xB0\xD1\x82\xD0\xB5\xD0\xBB\xD1\x8C";
+
+int RunSilent(const std::string& arguments);
+
+std::string ShortName(const std::string& path) {
+  wchar_t buf[MAX_PATH] = L"";
+  const DWORD n = GetShortPathNameW(Wide(path).c_str(), buf, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? Utf8(buf) : "(none)";
+}
+
+class CyrillicProfile : public EndToEnd {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetACP(), 1252u) << "the profile's name must lie outside the system's code page";
+    RemoveTree("C:\\kvtest_profile");
+    CreateDirectoryW(L"C:\\kvtest_profile", nullptr);
+    for (const char* sub : {"", "\\Local", "\\Programs", "\\Desktop"})
+      CreateDirectoryW(Wide(kProfile + sub).c_str(), nullptr);
+    for (const auto& [name, sub] : {std::pair{"Local AppData", "\\Local"}, {"Programs", "\\Programs"}, {"Desktop", "\\Desktop"}}) {
+      overrides_.push_back(std::make_unique<TShellFolderOverride>(HKEY_CURRENT_USER, kUserShellFolders, name,
+                                                                   REG_EXPAND_SZ, kProfile + sub));
+      overrides_.push_back(
+          std::make_unique<TShellFolderOverride>(HKEY_CURRENT_USER, kShellFolders, name, REG_SZ, kProfile + sub));
+    }
+    EndToEnd::SetUp();
+    ASSERT_EQ(appData, kProfile + "\\Local\\Korvane P2P\\");
+  }
+  void TearDown() override {
+    EndToEnd::TearDown();
+    overrides_.clear();
+    RemoveTree("C:\\kvtest_profile");
+  }
+
+  // The links in the Cyrillic folders, the data file under the short name of the data folder
+  // (the client reads its name in the system's code page), and the removal list naming it so.
+  void CheckInstallation() {
+    const std::string inst = defaultDir;
+    for (const std::string& link : {group + "Korvane P2P.Lnk", group + "Korvane P2P Uninstall.Lnk", desktopLink}) {
+      SCOPED_TRACE(link);
+      ASSERT_TRUE(Exists(link));
+      EXPECT_EQ(ReadLink(link).Description.substr(0, 11), "Korvane P2P");
+    }
+    ASSERT_TRUE(Exists(appData + "Korvane.Dat"));
+    const std::string shortData = ShortName(appData);
+    ASSERT_NE(shortData, appData) << "Wine gives short names";
+    EXPECT_TRUE(std::all_of(shortData.begin(), shortData.end(), [](char c) { return c > 0; })) << shortData;
+    CheckDataFile(appData + "Korvane.Dat", shortData, "C:\\Downloads\\", "C:\\Downloads", 77);
+    CheckDataFile(inst + "KVInst.Dat", shortData, "C:\\Downloads", "C:\\Downloads", 77);
+    EXPECT_EQ(Lines(ReadAll(inst + "UnInstall.dat")), RemovalList(inst, shortData, shortData, true));
+  }
+  void CheckUninstalled() {
+    Uninstall(defaultDir);
+    EXPECT_FALSE(Exists(defaultDir + "Korvane.Exe"));
+    EXPECT_FALSE(Exists(appData));
+    EXPECT_FALSE(Exists(group));
+    EXPECT_FALSE(Exists(desktopLink));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, KUninstallKey));
+  }
+
+ private:
+  std::vector<std::unique_ptr<TShellFolderOverride>> overrides_;
+};
+
+TEST_F(CyrillicProfile, WizardWithDefaultsInstallsStartsAndUninstalls) {
+  TWizard w;
+  ASSERT_TRUE(w.Running());
+  w.ToConfirmation();
+  w.Advance('i', "% complete");
+  StartClient(w);
+  CheckInstallation();
+  CheckUninstalled();
+}
+
+TEST_F(CyrillicProfile, SilentWithDefaultsSaysWhichDataFolderItTook) {
+  const std::string log = "C:\\kvtest_profile\\install.log";
+  ASSERT_EQ(RunSilent("/S /TOOLBAR /LOG=" + log), 0);
+  CheckInstallation();
+  const std::string text = ReadAll(log);
+  EXPECT_NE(text.find("Data folder \"" + appData + "\": its name does not fit the system's code page, its short name \"" +
+                      ShortName(appData) + "\" is used"),
+            std::string::npos)
+      << text;
+  CheckUninstalled();
+}
+
 class FullDisk : public EndToEnd {
  protected:
   void SetUp() override {
@@ -364,10 +455,10 @@ TEST_F(FullDisk, WhileWritingTheDataFile) {
 
 // Runs the installer with `arguments` and no window; its exit code, or -1 when it did not end.
 int RunSilent(const std::string& arguments) {
-  STARTUPINFOA si{sizeof si};
+  STARTUPINFOW si{sizeof si};
   PROCESS_INFORMATION pi{};
-  std::string cmd = "\"" + gInstaller + "\" " + arguments;
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+  std::wstring cmd = Wide("\"" + gInstaller + "\" " + arguments);
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
   bool window = false;
   while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT) window = window || FindWindowA("TFormMain", nullptr);
   EXPECT_FALSE(window) << "a silent installation showed its window";
@@ -428,6 +519,72 @@ TEST_F(Silent, FolderSwitchesAndNoBundledSoftware) {
   EXPECT_FALSE(Exists(toolbarLog));
   EXPECT_NE(ReadAll(log).find("Toolbar installer: skipped, not chosen"), std::string::npos);
   Uninstall(inst);
+}
+
+// 表 on a Western system: refused before anything is written, as the wizard's panels refuse it.
+TEST_F(Silent, FolderTheCodePageCannotHoldChangesNothingAndSaysWhy) {
+  ASSERT_EQ(GetACP(), 1252u) << "the folder's name must lie outside the system's code page";
+  const std::string table = "C:\\kvtest_e2e\\\xE8\xA1\xA8";
+  const struct {
+    std::string arguments, reason;
+  } cases[] = {
+      {"/S /D=" + table + "\\Korvane P2P", "the installation folder \"" + table + "\\Korvane P2P\\\""},
+      {"/S /DOWNLOAD=" + table, "the download folder \"" + table + "\\\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    DeleteFileW(Wide(log).c_str());
+    EXPECT_EQ(RunSilent(std::string(c.arguments).insert(3, "/LOG=" + log + " ")), 1);
+    const std::string text = ReadAll(log);
+    EXPECT_NE(text.find("Arguments refused: " + c.reason + " has characters that the system's code page cannot hold"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Outcome: nothing installed (exit code 1)"), std::string::npos) << text;
+    ExpectNothingInstalled();
+    EXPECT_FALSE(Exists(table));
+  }
+}
+
+// On a Japanese system (code page 932) 表 is the bytes 95 5C, its trail byte a "\\". Run by the
+// entry e2e_japanese in a prefix started under a Japanese locale; elsewhere there is no such
+// code page to check.
+TEST_F(Silent, JapaneseFolderInstallsIsFoundAndUpgrades) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs a Japanese system (code page 932)";
+  const std::string dir = "C:\\kvtest_e2e\\\xE8\xA1\xA8\\", inst = dir + "Korvane P2P\\";
+  const std::string dir932 = "C:\\kvtest_e2e\\\x95\x5C\\";
+  ASSERT_EQ(RunSilent("/S /NODESKTOP /LOG=" + log + " /DOWNLOAD=" + dir + "Downloads /D=" + inst), 0) << ReadAll(log);
+  EXPECT_EQ(FileSize(inst + "Korvane.Exe"), 3966976);
+  CheckDataFile(appData + "Korvane.Dat", appData, dir932 + "Downloads\\", dir932 + "Downloads", 77);
+  EXPECT_EQ(Lines(ReadAll(inst + "UnInstall.dat")), RemovalList(dir932 + "Korvane P2P\\", appData, appData, false));
+
+  TWin32FindPlatform platform;
+  EXPECT_EQ(FindFiles("korvane.exe", 4, "C:\\kvtest_e2e", {}, {}, 0, platform),
+            std::vector<std::string>{inst + "Korvane.Exe"});
+
+  const std::string updateLog = "C:\\kvtest_e2e\\update.log";
+  std::wstring cmd = Wide("\"" + gInstaller + "\" /LOG=\"" + updateLog + "\" /autoupdate \"" + inst + "\"");
+  STARTUPINFOW si{sizeof si};
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  else TerminateProcess(pi.hProcess, 9);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  EXPECT_EQ(code, 0u) << ReadAll(updateLog);
+  const std::string text = ReadAll(updateLog);
+  for (const std::string& line : {"Client program \"" + inst + "Korvane.Exe\" (attempt 1): done",
+                                  std::string("Client started: done")})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  HWND client = nullptr;
+  for (int i = 0; i < 100 && !client; ++i, Sleep(100)) client = FindWindowW(L"KorvaneP2P", nullptr);
+  ASSERT_NE(client, nullptr);
+  PostMessageW(client, WM_CLOSE, 0, 0);
+  Sleep(1000);
+
+  Uninstall(inst);
+  EXPECT_FALSE(Exists(inst + "Korvane.Exe"));
+  EXPECT_FALSE(Exists(appData + "Korvane.Dat"));
 }
 
 TEST_F(Silent, BadArgumentsChangeNothingAndSayWhy) {

@@ -150,10 +150,10 @@ class TWizard {
 
 // Runs an installation's uninstaller quietly and waits until its copy has removed it.
 inline void Uninstall(const std::string& installDir) {
-  STARTUPINFOA si{sizeof si};
+  STARTUPINFOW si{sizeof si};
   PROCESS_INFORMATION pi{};
-  std::string cmd = "\"" + installDir + "Uninstall.Exe\" /quiet";
-  ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  std::wstring cmd = Wide("\"" + installDir + "Uninstall.Exe\" /quiet");
+  ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
   WaitForSingleObject(pi.hProcess, 30000);
   DWORD code = 99;
   GetExitCodeProcess(pi.hProcess, &code);
