@@ -22,6 +22,7 @@
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
 #include "lib/LIB_InstallPaths.h"
+#include "bench/windows/BenchInstallation.h"
 #include "lib/win/WinApp.h"
 #include "payload/GB_KORVANE_DAT.h"
 #include "bench/windows/BareInflate.h"
@@ -57,28 +58,6 @@ LRESULT CALLBACK TickProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   return DefWindowProcA(h, msg, wp, lp);
-}
-
-std::string ShellFolder(int csidl) {
-  char buf[MAX_PATH];
-  return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : "";
-}
-void RemoveFolderFiles(const std::string& folder) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do DeleteFileA((folder + fd.cFileName).c_str());
-    while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-void CleanInstallation(const std::string& inst) {
-  RemoveFolderFiles(inst);
-  RemoveFolderFiles(ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P\\");
-  RemoveFolderFiles(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P\\");
-  DeleteFileA((ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Korvane P2P.Lnk").c_str());
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
 }
 
 double Median(std::vector<double> v) {

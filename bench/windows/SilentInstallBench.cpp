@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lib/LIB_InstallPaths.h"
+#include "bench/windows/BenchInstallation.h"
 #include "lib/win/WinApp.h"
 
 namespace {
@@ -20,32 +21,7 @@ namespace {
 constexpr DWORD KTimeoutMs = 30000;
 const std::string KRoot = "C:\\KvSilentBench\\";
 
-std::string ShellFolder(int csidl) {
-  char buf[MAX_PATH];
-  return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf)) ? buf : "";
-}
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void RemoveFolderFiles(const std::string& folder) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do DeleteFileA((folder + fd.cFileName).c_str());
-    while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
-std::string DesktopLink() { return ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Korvane P2P.Lnk"; }
-
-void CleanInstallation(const std::string& folder) {
-  RemoveFolderFiles(folder);
-  RemoveFolderFiles(ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P\\");
-  RemoveFolderFiles(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P\\");
-  DeleteFileA(DesktopLink().c_str());
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
-}
 
 bool UninstallEntryWritten() {
   HKEY key;

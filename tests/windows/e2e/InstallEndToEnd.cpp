@@ -455,18 +455,12 @@ TEST_F(FullDisk, WhileWritingTheDataFile) {
 
 // Runs the installer with `arguments` and no window; its exit code, or -1 when it did not end.
 int RunSilent(const std::string& arguments) {
-  STARTUPINFOW si{sizeof si};
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = Wide("\"" + gInstaller + "\" " + arguments);
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+  TInstallerRun run(arguments);
+  if (!run.Started) return -1;
   bool window = false;
-  while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT) window = window || FindWindowA("TFormMain", nullptr);
+  while (!run.Ended(50)) window = window || FindWindowA("TFormMain", nullptr);
   EXPECT_FALSE(window) << "a silent installation showed its window";
-  DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  return static_cast<int>(code);
+  return static_cast<int>(run.ExitCode());
 }
 
 class Silent : public EndToEnd {
@@ -562,16 +556,8 @@ TEST_F(Silent, JapaneseFolderInstallsIsFoundAndUpgrades) {
             std::vector<std::string>{inst + "Korvane.Exe"});
 
   const std::string updateLog = "C:\\kvtest_e2e\\update.log";
-  std::wstring cmd = Wide("\"" + gInstaller + "\" /LOG=\"" + updateLog + "\" /autoupdate \"" + inst + "\"");
-  STARTUPINFOW si{sizeof si};
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-  else TerminateProcess(pi.hProcess, 9);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  EXPECT_EQ(code, 0u) << ReadAll(updateLog);
+  EXPECT_EQ(TInstallerRun("/LOG=\"" + updateLog + "\" /autoupdate \"" + inst + "\"").ExitCode(), 0u)
+      << ReadAll(updateLog);
   const std::string text = ReadAll(updateLog);
   for (const std::string& line : {"Client program \"" + inst + "Korvane.Exe\" (attempt 1): done",
                                   std::string("Client started: done")})
@@ -579,8 +565,12 @@ TEST_F(Silent, JapaneseFolderInstallsIsFoundAndUpgrades) {
   HWND client = nullptr;
   for (int i = 0; i < 100 && !client; ++i, Sleep(100)) client = FindWindowW(L"KorvaneP2P", nullptr);
   ASSERT_NE(client, nullptr);
+  // The uninstaller removes nothing while the client runs: it must have ended first.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(client, &pid);
   PostMessageW(client, WM_CLOSE, 0, 0);
-  Sleep(1000);
+  TKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  if (process) WaitForSingleObject(process.get(), 10000);
 
   Uninstall(inst);
   EXPECT_FALSE(Exists(inst + "Korvane.Exe"));
@@ -631,18 +621,16 @@ TEST_F(Silent, KilledAtAnyMomentThenRunAgainAndUninstalledLeavesNothing) {
   int killed = 0;
   for (int after = 0; after < 20000; after += 50) {
     SCOPED_TRACE("killed after " + std::to_string(after) + " ms");
-    STARTUPINFOA si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    std::string cmd = "\"" + gInstaller + "\" /S";
-    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    const bool ended = WaitForSingleObject(pi.hProcess, after) == WAIT_OBJECT_0;
-    if (!ended) {
-      TerminateProcess(pi.hProcess, 9);
-      WaitForSingleObject(pi.hProcess, INFINITE);
-      ++killed;
+    bool ended = false;
+    {
+      const TInstallerRun run("/S");
+      ASSERT_TRUE(run.Started);
+      ended = run.Ended(after);
+      if (!ended) {
+        run.Kill();
+        ++killed;
+      }
     }
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
     ASSERT_EQ(RunSilent("/S"), 0);
     EXPECT_EQ(FileSize(defaultDir + "Korvane.Exe"), 3966976);
     Uninstall(defaultDir);

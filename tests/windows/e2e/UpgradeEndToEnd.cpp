@@ -51,19 +51,12 @@ TEST(SelfUpdate, ClientHeldOpenForAWhileIsReplacedAndStartedAndTheRestIsUntouche
   const DWORD start = GetTickCount();
   // Quoted, with its trailing backslash: the way the client names its own folder.
   const std::string log = "C:\\kvtest e2e upgrade\\update.log";
-  std::string cmd = "\"" + gInstaller + "\" /LOG=\"" + log + "\" /autoupdate \"" + kDir + "\"";
-  STARTUPINFOA si{sizeof si};
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  CloseHandle(pi.hThread);
+  const TInstallerRun run("/LOG=\"" + log + "\" /autoupdate \"" + kDir + "\"");
+  ASSERT_TRUE(run.Started);
   Sleep(12000);  // past the start, the three-second wait and the first attempt
   EXPECT_EQ(ReadAll(client), "old client");
   CloseHandle(lock);
-  DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-  else TerminateProcess(pi.hProcess, 9);
-  CloseHandle(pi.hProcess);
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(run.ExitCode(), 0u);
   EXPECT_GE(GetTickCount() - start, 18000u);  // the three seconds and one retry wait of fifteen
   EXPECT_EQ(FileSize(client), KClientProgram.USize);
   EXPECT_EQ(FileSize(kDir + "Uninstall.Exe"), KUninstaller.USize);
@@ -87,23 +80,15 @@ TEST(SelfUpdate, KilledAtAnyMomentTheClientIsTheOldOrTheNewWhole) {
   SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", "0");
   SHCreateDirectoryExA(nullptr, "C:\\kvtest e2e upgrade\\Korvane P2P", nullptr);
   const std::string client = kDir + "Korvane.Exe", old = "old client";
-  const std::string cmd = "\"" + gInstaller + "\" /autoupdate \"" + kDir + "\"";
   // Runs the self-update and kills it `ms` after the start, or with `afterWrite` that long after
   // the new client's temporary file appears, unless it ends first; true when it ended by itself.
   auto run = [&](DWORD ms, bool afterWrite) {
-    STARTUPINFOA si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    std::string line = cmd;
-    EXPECT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    const TInstallerRun update("/autoupdate \"" + kDir + "\"");
+    EXPECT_TRUE(update.Started);
     if (afterWrite)
-      while (!Exists(client + ".tmp") && WaitForSingleObject(pi.hProcess, 1) == WAIT_TIMEOUT) {
+      while (!Exists(client + ".tmp") && !update.Ended(1)) {
       }
-    const bool ended = WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0;
-    if (!ended) TerminateProcess(pi.hProcess, 9);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return ended;
+    return update.Ended(ms);  // killed on the way out otherwise
   };
   WriteText(client, old);
   ASSERT_TRUE(run(60000, false));
@@ -143,16 +128,7 @@ TEST(SelfUpdate, AFolderWithoutTheClientIsLeftAloneWithExitCodeTwo) {
   WriteText(dir + "notes.txt", "mine");
   for (const std::string& folder : {dir, std::string("C:\\kvtest e2e never made\\")}) {
     SCOPED_TRACE(folder);
-    std::string cmd = "\"" + gInstaller + "\" /autoupdate \"" + folder + "\"";
-    STARTUPINFOA si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-    else TerminateProcess(pi.hProcess, 9);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    EXPECT_EQ(code, 2u);
+    EXPECT_EQ(TInstallerRun("/autoupdate \"" + folder + "\"").ExitCode(20000), 2u);
   }
   EXPECT_FALSE(Exists(dir + "Korvane.Exe"));
   EXPECT_FALSE(Exists(dir + "Uninstall.Exe"));

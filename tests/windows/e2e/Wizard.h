@@ -23,6 +23,48 @@ inline void SetInstaller(std::string path) {
   gInstaller = path;
 }
 
+// The installer started with `arguments`, as a script or the client starts it; ended at the
+// latest with the object.
+class TInstallerRun {
+ public:
+  explicit TInstallerRun(const std::string& arguments) {
+    STARTUPINFOW si{sizeof si};
+    std::wstring cmd = Wide("\"" + gInstaller + "\" " + arguments);
+    Started = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+  }
+  ~TInstallerRun() {
+    if (!Started) return;
+    Kill();
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+  }
+  TInstallerRun(const TInstallerRun&) = delete;
+  TInstallerRun& operator=(const TInstallerRun&) = delete;
+
+  // Waits up to `ms`; true when the installer has ended by itself.
+  bool Ended(DWORD ms) const { return Started && WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0; }
+  // Ends it at once, as a crash or a power cut would.
+  void Kill() const {
+    TerminateProcess(pi_.hProcess, 9);
+    WaitForSingleObject(pi_.hProcess, INFINITE);
+  }
+  // Its exit code when it ends within `ms`; otherwise it is killed and the code is STILL_ACTIVE.
+  DWORD ExitCode(DWORD ms = 60000) const {
+    if (!Ended(ms)) {
+      if (Started) Kill();
+      return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
+
+  bool Started = false;
+
+ private:
+  PROCESS_INFORMATION pi_{};
+};
+
 class TWizard {
  public:
   TWizard() {
