@@ -20,7 +20,7 @@ file(GLOB KV_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/lib/win/*.cpp)
 list(REMOVE_ITEM KV_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp ${CMAKE_SOURCE_DIR}/lib/win/WinText.cpp)
 add_library(kvwin STATIC ${KV_WIN_SOURCES})
 target_include_directories(kvwin PUBLIC /usr/include/stb)
-target_link_libraries(kvwin PUBLIC kvcore comctl32 gdi32 user32 shell32 ole32 oleaut32 uuid advapi32)
+target_link_libraries(kvwin PUBLIC kvcore gdi32 user32 shell32 ole32 oleaut32 uuid advapi32)
 
 # The carried programs come first: the payload layer embeds them.
 if(EXISTS ${CMAKE_SOURCE_DIR}/programs/CMakeLists.txt)
@@ -73,7 +73,7 @@ add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $
 file(GLOB KV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
 if(KV_WIN_TESTS)
   add_executable(kvtests_win ${KV_WIN_TESTS} resources/Install_Korvane.rc)
-  target_link_libraries(kvtests_win PRIVATE kvapp gtest ws2_32)
+  target_link_libraries(kvtests_win PRIVATE kvapp gtest ws2_32 comctl32)
   add_test(NAME windows_app COMMAND kvtests_win)
   set_tests_properties(windows_app PROPERTIES FIXTURES_REQUIRED wine)
 endif()

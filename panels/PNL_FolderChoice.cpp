@@ -9,14 +9,19 @@
 #include "lib/win/WinText.h"
 
 namespace {
-constexpr UINT_PTR kEditSubclass = 1;
+constexpr wchar_t kPanelProp[] = L"KvFolderPanel", kEditProcProp[] = L"KvEditProc";
+
+// The edit box's own procedure, kept when it was subclassed.
+LRESULT EditDefault(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return CallWindowProcW(reinterpret_cast<WNDPROC>(GetPropW(hwnd, kEditProcProp)), hwnd, msg, wp, lp);
+}
 
 // The dialog manager keeps Enter for itself; the edit box asks for it and hands it to the panel.
-LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) noexcept {
-  auto* panel = reinterpret_cast<TFolderChoicePanel*>(data);
+LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* panel = reinterpret_cast<TFolderChoicePanel*>(GetPropW(hwnd, kPanelProp));
   if (msg == WM_GETDLGCODE) {
     const auto* m = reinterpret_cast<const MSG*>(lp);
-    const LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
+    const LRESULT code = EditDefault(hwnd, msg, wp, lp);
     if (m && (m->message == WM_KEYDOWN || m->message == WM_CHAR) && m->wParam == VK_RETURN)
       return code | DLGC_WANTMESSAGE;
     return code;
@@ -28,7 +33,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
     if (key == 0 || wp == '\r') return 0;  // a single-line box has no use for Enter
     wp = static_cast<unsigned char>(key);
   }
-  return DefSubclassProc(hwnd, msg, wp, lp);
+  return EditDefault(hwnd, msg, wp, lp);
 }
 }  // namespace
 
@@ -36,11 +41,17 @@ TFolderChoicePanel::TFolderChoicePanel(std::string componentName, std::string ti
     : TFramePanel(std::move(componentName), std::move(title)), treeHint_(std::move(treeHint)) {}
 
 TFolderChoicePanel::~TFolderChoicePanel() {
-  if (Edit1) RemoveWindowSubclass(Edit1, EditProc, kEditSubclass);
+  if (!Edit1) return;
+  SetWindowLongPtrW(Edit1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetPropW(Edit1, kEditProcProp)));
+  RemovePropW(Edit1, kEditProcProp);
+  RemovePropW(Edit1, kPanelProp);
 }
 
+// A plain subclass, without the common controls' helpers: they are not imported.
 void TFolderChoicePanel::HookEdit() {
-  SetWindowSubclass(Edit1, EditProc, kEditSubclass, reinterpret_cast<DWORD_PTR>(this));
+  SetPropW(Edit1, kPanelProp, this);
+  SetPropW(Edit1, kEditProcProp,
+           reinterpret_cast<HANDLE>(SetWindowLongPtrW(Edit1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc))));
 }
 
 void TFolderChoicePanel::CreateFolderTree() {

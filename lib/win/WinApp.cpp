@@ -27,9 +27,16 @@ void PumpOne(MSG& msg) {
 
 void InitApplication() {
   SetProcessDPIAware();
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES |
-                                            ICC_WIN95_CLASSES | ICC_LINK_CLASS};
-  InitCommonControlsEx(&icc);
+  // The common controls are loaded here, not imported: a run without a window (the silent
+  // installation) then never loads them, and with them the display and the desktop. The
+  // manifest's side-by-side binding still picks version 6.
+  if (const HMODULE comctl = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES |
+                                              ICC_WIN95_CLASSES | ICC_LINK_CLASS};
+    if (const auto init = reinterpret_cast<decltype(&InitCommonControlsEx)>(
+            reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx"))))
+      init(&icc);
+  }
   HDC screen = GetDC(nullptr);
   gDpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
