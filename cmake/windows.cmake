@@ -71,6 +71,8 @@ file(GLOB KV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp
 if(KV_WIN_TESTS)
   add_executable(kvtests_win ${KV_WIN_TESTS} resources/Install_Korvane.rc)
   target_link_libraries(kvtests_win PRIVATE kvapp gtest ws2_32)
+  # Some tests read the built installer itself.
+  add_dependencies(kvtests_win Install_Korvane)
   add_test(NAME windows_app COMMAND kvtests_win)
   set_tests_properties(windows_app PROPERTIES FIXTURES_REQUIRED wine)
 endif()
