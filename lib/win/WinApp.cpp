@@ -26,6 +26,9 @@ void PumpOne(MSG& msg) {
 
 void InitApplication() {
   SetProcessDPIAware();
+  // The window thread stays a COM apartment for the whole run: screen readers reach the
+  // windows' accessible objects through it.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES |
                                             ICC_WIN95_CLASSES | ICC_LINK_CLASS};
   InitCommonControlsEx(&icc);
