@@ -80,8 +80,10 @@ TFormMain::TFormMain(const TCommandLine& args) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  // The taskbar shows the application title; the caption adds the version.
+  SetWindowTextW(ApplicationWindow(), L"Install Korvane P2P");
   CreateHandle(L"TFormMain", kExStyle, kStyle, work.left + (work.right - work.left - w) / 2,
-               work.top + (work.bottom - work.top - h) / 2, w, h, nullptr);
+               work.top + (work.bottom - work.top - h) / 2, w, h, ApplicationWindow());
   icon_.reset(static_cast<HICON>(
       LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, Scale(41), Scale(41), LR_DEFAULTCOLOR)));
   PnlHeader = std::make_unique<THeader>(Handle());
@@ -112,6 +114,7 @@ void TFormMain::FormCreate(const TCommandLine& args) {
 }
 
 void TFormMain::Show() {
+  ShowWindow(ApplicationWindow(), SW_SHOWNA);
   ShowWindow(Handle(), SW_SHOW);
   UpdateWindow(Handle());
 }

@@ -1,5 +1,6 @@
 #include "app/KVI_ButtonBar.h"
 
+#include "lib/win/Accessible.h"
 #include "lib/win/Controls.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
@@ -9,10 +10,71 @@ namespace {
 struct {
   COLORREF Font = 0, Button = 0, Light = 0, Shadow = 0;
 } gScheme;
+
+// An accessibility client's press, carried out once its call has returned: the handler may
+// slide panels for a second or open a modal box, and the client must not wait for that.
+constexpr UINT kPressLater = WM_APP + 1;
+
+// "&Next" as a screen reader says it: "Next"; "&&" stands for one "&".
+std::string Spoken(const std::string& caption) {
+  std::string text;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    text += caption[i];
+  }
+  return text;
+}
 }  // namespace
+
+// The buttons have no window of their own: this object names them, places them and presses
+// them for screen readers.
+class tKvButtonBar::TBarAccessible : public TAccessible {
+ public:
+  explicit TBarAccessible(tKvButtonBar& bar) : TAccessible(bar.Handle()), bar_(bar) {}
+
+ protected:
+  long Children() const override { return static_cast<long>(bar_.Shown().size()); }
+  std::string Name(long child) const override { return child ? Spoken(Button(child).Caption) : ""; }
+  long Role(long child) const override { return child ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_TOOLBAR; }
+  long State(long child) const override {
+    if (!child) return IsWindowVisible(Window()) ? 0 : STATE_SYSTEM_INVISIBLE;
+    return STATE_SYSTEM_FOCUSABLE | (Button(child).Pressed ? STATE_SYSTEM_PRESSED : 0);
+  }
+  std::string Shortcut(long child) const override {
+    const char key = child ? Button(child).Accelerator() : 0;
+    if (!key) return "";
+    return std::string("Alt+") + static_cast<char>(key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key);
+  }
+  std::string DefaultAction(long child) const override { return child ? "Press" : ""; }
+  void DoDefaultAction(long child) override {
+    PostMessageW(Window(), kPressLater, bar_.clears_, reinterpret_cast<LPARAM>(&Button(child)));
+  }
+  RECT ChildRect(long child) const override {
+    const TLbSpeedButton& b = Button(child);
+    return {Scale(b.Left), Scale(b.Top), Scale(b.Left + b.Width), Scale(b.Top + b.Height)};
+  }
+
+ private:
+  TLbSpeedButton& Button(long child) const { return *bar_.Shown()[child - 1]; }
+  tKvButtonBar& bar_;
+};
 
 tKvButtonBar::tKvButtonBar(HWND parent, int left, int top, int width) : Width(width) {
   CreateHandle(L"KvButtonBar", 0, WS_CHILD | WS_VISIBLE, Scale(left), Scale(top), Scale(width), Scale(Height), parent);
+}
+
+tKvButtonBar::~tKvButtonBar() {
+  if (accessible_) {
+    accessible_->Disconnect();
+    accessible_->Release();
+  }
+}
+
+std::vector<TLbSpeedButton*> tKvButtonBar::Shown() {
+  std::vector<TLbSpeedButton*> shown;
+  for (int k = 0; k < leftCount_; ++k) shown.push_back(&left_[k]);
+  for (int k = rightCount_ - 1; k >= 0; --k) shown.push_back(&right_[k]);
+  return shown;
 }
 
 int tKvButtonBar::WidthOf(unsigned char code) {
@@ -29,6 +91,7 @@ void tKvButtonBar::Clear() {
   for (auto* stock : {&left_, &right_})
     for (auto& b : *stock) b.Visible = false;
   leftCount_ = rightCount_ = 0;
+  ++clears_;
   down_ = nullptr;
   InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -105,17 +168,21 @@ bool tKvButtonBar::Accelerate(char key) {
   for (auto* stock : {&left_, &right_}) {
     for (auto& b : *stock) {
       if (!b.Visible || !b.Enabled || b.Accelerator() != key) continue;
-      const bool was = b.Pressed;
-      b.Pressed = true;
-      Repaint(b);
-      UpdateWindow(Handle());
-      Fire(b);
-      b.Pressed = was;
-      Repaint(b);
+      Press(b);
       return true;
     }
   }
   return false;
+}
+
+void tKvButtonBar::Press(TLbSpeedButton& b) {
+  const bool was = b.Pressed;
+  b.Pressed = true;
+  Repaint(b);
+  UpdateWindow(Handle());
+  Fire(b);
+  b.Pressed = was;
+  Repaint(b);
 }
 
 TLbSpeedButton* tKvButtonBar::HitTest(LPARAM lp) {
@@ -170,6 +237,17 @@ LRESULT tKvButtonBar::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       pressed->Pressed = false;
       Repaint(*pressed);
       if (HitTest(lp) == pressed) Fire(*pressed);
+      return 0;
+    }
+    case WM_GETOBJECT:
+      if (static_cast<DWORD>(lp) == static_cast<DWORD>(OBJID_CLIENT)) {
+        if (!accessible_) accessible_ = new TBarAccessible(*this);
+        if (const LRESULT r = accessible_->Answer(wp)) return r;
+      }
+      break;
+    case kPressLater: {
+      auto& b = *reinterpret_cast<TLbSpeedButton*>(lp);
+      if (static_cast<unsigned>(wp) == clears_ && b.Visible && b.Enabled) Press(b);
       return 0;
     }
     case WM_CAPTURECHANGED:

@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/LbSpeedButton.h"
 #include "lib/win/Window.h"
@@ -15,6 +16,7 @@ class tKvButtonBar : public TWindow {
   static constexpr int Slots = 12;
   // Place in design pixels within the parent.
   tKvButtonBar(HWND parent, int left, int top, int width);
+  ~tKvButtonBar() override;
 
   void Clear();
   void AddLeft(const std::string& Caption, int ID, unsigned char WidthCode, TNotifyEvent OnClick);
@@ -39,11 +41,17 @@ class tKvButtonBar : public TWindow {
  private:
   void Add(std::array<TLbSpeedButton, Slots>& stock, int& count, int x, int w, const std::string& caption, int id,
            TNotifyEvent onClick);
+  class TBarAccessible;
+  // The buttons in use as they stand from left to right.
+  std::vector<TLbSpeedButton*> Shown();
   void Fire(TLbSpeedButton& button);
+  void Press(TLbSpeedButton& button);
   TLbSpeedButton* HitTest(LPARAM lp);
   void Repaint(const TLbSpeedButton& b);
   std::array<TLbSpeedButton, Slots> left_{}, right_{};
   int leftCount_ = 0, rightCount_ = 0;
   COLORREF color_ = 0;
   TLbSpeedButton* down_ = nullptr;
+  TBarAccessible* accessible_ = nullptr;  // created when a client first asks; holds one reference
+  unsigned clears_ = 0;                // a press asked for before a Clear is not carried out after it
 };

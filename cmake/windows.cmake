@@ -73,7 +73,10 @@ add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $
 file(GLOB KV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
 if(KV_WIN_TESTS)
   add_executable(kvtests_win ${KV_WIN_TESTS} resources/Install_Korvane.rc)
-  target_link_libraries(kvtests_win PRIVATE kvapp gtest ws2_32 comctl32)
+  # oleacc: the tests look at the windows as a screen reader does.
+  target_link_libraries(kvtests_win PRIVATE kvapp gtest ws2_32 comctl32 oleacc)
+  # Some tests read the built installer itself.
+  add_dependencies(kvtests_win Install_Korvane)
   add_test(NAME windows_app COMMAND kvtests_win)
   set_tests_properties(windows_app PROPERTIES FIXTURES_REQUIRED wine)
 endif()

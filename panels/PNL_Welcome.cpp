@@ -1,6 +1,7 @@
 #include "panels/PNL_Welcome.h"
 
 #include "app/Form_Main.h"
+#include "lib/win/Accessible.h"
 #include "lib/win/Pictures.h"
 #include "lib/win/WinText.h"
 
@@ -45,6 +46,28 @@ constexpr TControlDecl<TPnlWelcome> kControls[] = {
 };
 }  // namespace
 
+namespace {
+// The stage draws everything itself: a screen reader learns of it only from this object.
+class TStageAccessible : public TAccessible {
+ public:
+  using TAccessible::TAccessible;
+
+ protected:
+  std::string Name(long) const override {
+    std::string name = "Korvane P2P:";
+    const char* separator = " ";
+    for (const TWordDecl& w : kWords) {
+      name += separator;
+      name += w.Caption;
+      separator = ", ";
+    }
+    return name;
+  }
+  long Role(long) const override { return ROLE_SYSTEM_GRAPHIC; }
+  long State(long) const override { return STATE_SYSTEM_READONLY | STATE_SYSTEM_ANIMATED; }
+};
+}  // namespace
+
 // The picture with the words drawn over it. Painted off screen in one piece, so the moving
 // words never flicker and their backgrounds stay transparent.
 class TPnlWelcome::TStage : public TWindow {
@@ -54,10 +77,20 @@ class TPnlWelcome::TStage : public TWindow {
                  owner.Handle());
     picture_ = LoadPicture("WELCOME", Scale(kPictureWidth), Scale(kPictureHeight));
   }
+  ~TStage() override {
+    if (accessible_) {
+      accessible_->Disconnect();
+      accessible_->Release();
+    }
+  }
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
     if (msg == WM_ERASEBKGND) return 1;
+    if (msg == WM_GETOBJECT && static_cast<DWORD>(lp) == static_cast<DWORD>(OBJID_CLIENT)) {
+      if (!accessible_) accessible_ = new TStageAccessible(Handle());
+      if (const LRESULT r = accessible_->Answer(wp)) return r;
+    }
     if (msg != WM_PAINT) return Default(msg, wp, lp);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(Handle(), &ps);
@@ -89,6 +122,7 @@ class TPnlWelcome::TStage : public TWindow {
  private:
   TPnlWelcome& owner_;
   TBitmapHandle picture_;
+  TStageAccessible* accessible_ = nullptr;  // created when a client first asks; holds one reference
 };
 
 TPnlWelcome::TPnlWelcome() : TFramePanel("PnlWelcome", "Welcome") {

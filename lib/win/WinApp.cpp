@@ -27,6 +27,9 @@ void PumpOne(MSG& msg) {
 
 void InitApplication() {
   SetProcessDPIAware();
+  // The window thread stays a COM apartment for the whole run: screen readers reach the
+  // windows' accessible objects through it.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   // The common controls are loaded here, not imported: a run without a window (the silent
   // installation) then never loads them, and with them the display and the desktop. The
   // manifest's side-by-side binding still picks version 6.

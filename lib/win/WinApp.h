@@ -5,7 +5,8 @@
 #include <functional>
 #include <string>
 
-// Sets up DPI awareness, common controls and the scaling factor; call once before any window.
+// Sets up DPI awareness, common controls, the scaling factor and the thread's COM apartment;
+// call once before any window.
 void InitApplication();
 
 // Design pixels at 96 DPI to device pixels. Every coordinate and font height goes through here.

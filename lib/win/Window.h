@@ -25,3 +25,8 @@ class TWindow {
 
 // A hidden top-level window that holds controls built before their real parent exists.
 HWND ParkingWindow();
+
+// The application's own window, as old frameworks had one: it has no size, owns the main
+// window and stands for the program on the taskbar and in Alt+Tab under the application title
+// (an owned window gets no taskbar button of its own).
+HWND ApplicationWindow();

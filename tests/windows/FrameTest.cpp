@@ -89,6 +89,42 @@ TEST_F(Frame, WindowGeometryAndCaption) {
   EXPECT_EQ(Bar().Color(), Rgb(255, 251, 240));
 }
 
+TEST_F(Frame, TaskbarShowsTheApplicationTitleAndTheOwnerHandsOn) {
+  // An owned window gets no taskbar button: its owner's stands for the program.
+  HWND owner = GetWindow(form->Handle(), GW_OWNER);
+  ASSERT_NE(owner, nullptr);
+  char text[64];
+  GetWindowTextA(owner, text, sizeof text);
+  EXPECT_STREQ(text, "Install Korvane P2P");
+  GetWindowTextA(form->Handle(), text, sizeof text);
+  EXPECT_STREQ(text, "Install Korvane P2P 4.43");
+  EXPECT_TRUE(GetWindowLongPtrA(owner, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  EXPECT_FALSE(GetWindowLongPtrA(form->Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
+
+  form->Show();
+  EXPECT_TRUE(IsWindowVisible(owner));
+  RECT r;
+  GetWindowRect(owner, &r);
+  EXPECT_TRUE(IsRectEmpty(&r)) << "the owner is never seen";
+  EXPECT_EQ(GetActiveWindow(), form->Handle());
+  // Picked from the taskbar: the wizard's window takes over.
+  SetActiveWindow(owner);
+  ProcessMessagesFor(50);
+  EXPECT_EQ(GetActiveWindow(), form->Handle());
+
+  // Closed from the taskbar: the wizard decides as when it is closed itself; the owner stays.
+  SendMessageA(owner, WM_SYSCOMMAND, SC_CLOSE, 0);
+  MSG msg;
+  bool quit = false;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) quit = true;
+    else DispatchMessageA(&msg);
+  }
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+  EXPECT_TRUE(quit);
+  EXPECT_TRUE(IsWindow(owner));
+}
+
 TEST_F(Frame, BarPositionsFollowWidthCodes) {
   Bar().Clear();
   Bar().AddLeft("&Exit", 1, 1, nullptr);
