@@ -60,6 +60,8 @@ long TAccessible::ChildOf(const VARIANT& v) const {
   return v.lVal;
 }
 
+HRESULT TAccessible::NoSuchChild() const { return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED; }
+
 STDMETHODIMP TAccessible::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(IAccessible)) {
@@ -112,20 +114,20 @@ STDMETHODIMP TAccessible::get_accChild(VARIANT child, IDispatch** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   const long c = ChildOf(child);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   // The children are simple elements: they have no object of their own.
   return c == CHILDID_SELF ? E_INVALIDARG : S_FALSE;
 }
 
 STDMETHODIMP TAccessible::get_accName(VARIANT child, BSTR* name) {
   const long c = ChildOf(child);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   return Text(Name(c), name);
 }
 
 STDMETHODIMP TAccessible::get_accValue(VARIANT child, BSTR* value) {
   const long c = ChildOf(child);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   return Text("", value);
 }
 
@@ -140,25 +142,25 @@ STDMETHODIMP TAccessible::get_accHelpTopic(BSTR* file, VARIANT, long* topic) {
 
 STDMETHODIMP TAccessible::get_accRole(VARIANT child, VARIANT* role) {
   const long c = ChildOf(child);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   return Long(Role(c), role);
 }
 
 STDMETHODIMP TAccessible::get_accState(VARIANT child, VARIANT* state) {
   const long c = ChildOf(child);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   return Long(State(c), state);
 }
 
 STDMETHODIMP TAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* keys) {
   const long c = ChildOf(child);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   return Text(Shortcut(c), keys);
 }
 
 STDMETHODIMP TAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
   const long c = ChildOf(child);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   return Text(DefaultAction(c), action);
 }
 
@@ -169,14 +171,14 @@ STDMETHODIMP TAccessible::get_accSelection(VARIANT* children) {
 }
 STDMETHODIMP TAccessible::accSelect(long, VARIANT child) {
   const long c = ChildOf(child);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   return S_FALSE;
 }
 
 STDMETHODIMP TAccessible::accLocation(long* left, long* top, long* width, long* height, VARIANT child) {
   if (!left || !top || !width || !height) return E_POINTER;
   const long c = ChildOf(child);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   RECT r;
   if (c == CHILDID_SELF) GetClientRect(window_, &r);
   else r = ChildRect(c);
@@ -192,7 +194,7 @@ STDMETHODIMP TAccessible::accNavigate(long dir, VARIANT start, VARIANT* end) {
   if (!end) return E_POINTER;
   end->vt = VT_EMPTY;
   const long c = ChildOf(start);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   const long n = Children();
   long to = 0;
   if (c == CHILDID_SELF && dir == NAVDIR_FIRSTCHILD) to = n > 0 ? 1 : 0;
@@ -220,7 +222,7 @@ STDMETHODIMP TAccessible::accHitTest(long x, long y, VARIANT* child) {
 
 STDMETHODIMP TAccessible::accDoDefaultAction(VARIANT child) {
   const long c = ChildOf(child);
-  if (c < 0) return window_ ? E_INVALIDARG : CO_E_OBJNOTCONNECTED;
+  if (c < 0) return NoSuchChild();
   if (DefaultAction(c).empty()) return DISP_E_MEMBERNOTFOUND;
   DoDefaultAction(c);
   return S_OK;

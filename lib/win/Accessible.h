@@ -68,6 +68,8 @@ class TAccessible : public IAccessible {
  private:
   // The child a VARIANT names, or -1 when there is none (or the window has gone).
   long ChildOf(const VARIANT& v) const;
+  // What a call about a child that ChildOf refused returns: a bad id, or an object whose window is gone.
+  HRESULT NoSuchChild() const;
   LONG refs_ = 1;
   HWND window_;
 };
