@@ -167,6 +167,11 @@ TFormMain::TTabSheet* TFormMain::FindPanelSheet(const std::string& PanelName) {
   return found;
 }
 
+TFramePanel* TFormMain::Panel(const std::string& PanelName) {
+  TTabSheet* sheet = FindPanelSheet(PanelName);
+  return sheet ? sheet->Panel.get() : nullptr;
+}
+
 void TFormMain::PlaceParts() {
   MoveTo(PnlHeader->Handle(), kHeader, slideOffset_);
   MoveTo(PnlButtons->Handle(), kButtons, slideOffset_);

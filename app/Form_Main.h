@@ -34,6 +34,8 @@ class TFormMain : public TWindow {
 
   std::string HeaderCaption() const { return headerCaption_; }
   TFramePanel* ActivePanel() const { return active_ ? active_->Panel.get() : nullptr; }
+  // The panel of that name, in any case; none when there is no such panel.
+  TFramePanel* Panel(const std::string& PanelName);
   // Window opacity: blending off reads as fully opaque.
   bool AlphaBlend() const { return alphaBlend_; }
   int AlphaBlendValue() const { return alphaValue_; }

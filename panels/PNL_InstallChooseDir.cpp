@@ -13,6 +13,7 @@ namespace {
 constexpr char kHiddenCode[] = "%~~+71-45QQz";
 
 constexpr TControlDecl<TPnlInstallChooseDir> kControls[] = {
+    {TKind::Name, nullptr, 286, 7, 393, 21, "Installation folder"},
     {TKind::Edit, &TPnlInstallChooseDir::Edit1, 286, 7, 393, 21, "", {}, clNone, clNone, 0, nullptr, nullptr,
      nullptr, &TPnlInstallChooseDir::Edit1Exit},
     {TKind::Picture, &TPnlInstallChooseDir::Image5, 8, 8, 105, 105, "EMBLEM"},

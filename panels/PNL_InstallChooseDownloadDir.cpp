@@ -10,6 +10,7 @@ namespace {
 constexpr TControlDecl<TPNLInstallChooseDownloadDir> kControls[] = {
     {TKind::Picture, &TPNLInstallChooseDownloadDir::Image5, 8, 8, 105, 105, "EMBLEM"},
     {TKind::StaticText, &TPNLInstallChooseDownloadDir::StaticText1, 8, 128, 233, 209},
+    {TKind::Name, nullptr, 286, 7, 393, 21, "Download folder"},
     {TKind::Edit, &TPNLInstallChooseDownloadDir::Edit1, 286, 7, 393, 21, "", {}, clNone, clNone, 0, nullptr,
      nullptr, nullptr, &TPNLInstallChooseDownloadDir::Edit1Exit},
 };

@@ -109,7 +109,8 @@ struct TClassInfo {
 TClassInfo ClassOf(TKind kind) {
   switch (kind) {
     case TKind::Label: return {L"STATIC", SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0};
-    case TKind::StaticText: return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case TKind::StaticText:
+    case TKind::Name: return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
     case TKind::Button: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
     case TKind::CheckBox: return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case TKind::RadioButton: return {L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
@@ -142,6 +143,7 @@ HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, c
   } else {
     const TClassInfo ci = ClassOf(kind);
     const std::wstring caption = Wide(text);
+    if (kind != TKind::Name) style |= WS_VISIBLE;
     if (w == 0 && (kind == TKind::Label || kind == TKind::StaticText)) {
       // Auto-sized label or static text: as wide and high as its text in its font. One memory DC
       // measures them all; a window DC per label costs a round trip to the window system each.
@@ -149,10 +151,10 @@ HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, c
       TSelectGuard sel(dc, GetFont(font));
       RECT r{0, 0, 0, 0};
       DrawTextW(dc, caption.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX);
-      hwnd = CreateWindowExW(ci.ExStyle, ci.Class, caption.c_str(), WS_CHILD | WS_VISIBLE | ci.Style | style, Scale(x),
+      hwnd = CreateWindowExW(ci.ExStyle, ci.Class, caption.c_str(), WS_CHILD | ci.Style | style, Scale(x),
                              Scale(y), r.right + 1, r.bottom, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     } else {
-      hwnd = CreateWindowExW(ci.ExStyle, ci.Class, caption.c_str(), WS_CHILD | WS_VISIBLE | ci.Style | style, Scale(x),
+      hwnd = CreateWindowExW(ci.ExStyle, ci.Class, caption.c_str(), WS_CHILD | ci.Style | style, Scale(x),
                              Scale(y), Scale(w), Scale(h), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(font)), FALSE);

@@ -13,7 +13,9 @@
 #include "lib/win/WinApp.h"
 #include "lib/win/Window.h"
 
-enum class TKind { Label, StaticText, Button, CheckBox, RadioButton, GroupBox, Edit, Memo, ComboList, ProgressBar, Picture, Panel };
+// Name: a label that is never shown. A screen reader names a box, list or tree after the label that
+// stands just before it in the tab order; where the design shows none, this one does it.
+enum class TKind { Label, StaticText, Name, Button, CheckBox, RadioButton, GroupBox, Edit, Memo, ComboList, ProgressBar, Picture, Panel };
 
 inline constexpr COLORREF clNone = 0xFFFFFFFF;
 HBRUSH GetBrush(COLORREF colour);
@@ -28,7 +30,7 @@ LRESULT EraseWith(HWND window, WPARAM dc, COLORREF colour);
 template <class P>
 struct TControlDecl {
   TKind Kind;
-  HWND P::*Field;
+  HWND P::*Field;  // none for a Name: nothing refers to it
   int Left, Top, Width = 0, Height = 0;
   const char* Text = "";
   TFontSpec Font = {};
@@ -57,8 +59,9 @@ class TControlHost : public TWindow {
       if (d.OnClick) info.OnClick = [&self, f = d.OnClick] { (self.*f)(); };
       if (d.OnChange) info.OnChange = [&self, f = d.OnChange] { (self.*f)(); };
       if (d.OnExit) info.OnExit = [&self, f = d.OnExit] { (self.*f)(); };
-      self.*(d.Field) = Create(d.Kind, d.Parent ? self.*(d.Parent) : Handle(), d.Left, d.Top, d.Width, d.Height,
+      const HWND made = Create(d.Kind, d.Parent ? self.*(d.Parent) : Handle(), d.Left, d.Top, d.Width, d.Height,
                                d.Text, d.Font, d.Style, std::move(info));
+      if (d.Field) self.*(d.Field) = made;
     }
   }
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -73,6 +73,9 @@ TShellTreeView::TShellTreeView(HWND parent, int left, int top, int width, int he
     : OnAddFolder(std::move(onAddFolder)), hint_(hint) {
   CreateHandle(L"KvShellTree", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Scale(left), Scale(top),
                Scale(width), Scale(height), parent);
+  // The hint, as a label never shown, stands before the tree: a screen reader names the tree after it.
+  CreateWindowExW(0, L"STATIC", Wide(hint_).c_str(), WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, Handle(), nullptr,
+                  GetModuleHandleW(nullptr), nullptr);
   tree_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS |
                               TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS,
