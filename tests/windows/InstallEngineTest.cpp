@@ -483,6 +483,8 @@ TEST_F(Ready, StartRunsTheClientMaximizedFromTheFolderUsedAndCloses) {
   EXPECT_TRUE(QuitPosted());
   HWND client = FindClient();
   ASSERT_NE(client, nullptr);
+  // The client shows itself, then maximizes: under load the two are seen apart.
+  for (int i = 0; i < 50 && !IsZoomed(client); ++i) Sleep(100);
   EXPECT_TRUE(IsZoomed(client));
   DWORD pid = 0;
   GetWindowThreadProcessId(client, &pid);
