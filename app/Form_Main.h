@@ -34,6 +34,8 @@ class TFormMain : public TWindow {
 
   std::string HeaderCaption() const { return headerCaption_; }
   TFramePanel* ActivePanel() const { return active_ ? active_->Panel.get() : nullptr; }
+  // Every panel, in the order they were added.
+  std::vector<TFramePanel*> Panels() const;
   // Window opacity: blending off reads as fully opaque.
   bool AlphaBlend() const { return alphaBlend_; }
   int AlphaBlendValue() const { return alphaValue_; }
@@ -56,6 +58,9 @@ class TFormMain : public TWindow {
   TTabSheet* FindPanelSheet(const std::string& PanelName);
   void SetAlphaBlend(bool on, int value);
   void PlaceParts();
+  void LoadWindowIcon();
+  // Lays out the window's parts and every panel again at the current DPI.
+  void Rescale();
   void Slide(int step, double waitMs);
   bool PreTranslate(MSG& msg);
 

@@ -23,10 +23,23 @@ void PumpOne(MSG& msg) {
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }
+
+// The manifest makes the wizard per-monitor aware (aware of the system DPI where Windows is older
+// than per-monitor awareness). A program whose manifest says nothing is made aware here, with the
+// newest call this Windows has; a setting the manifest made stands.
+void SetDpiAwareness() {
+  if (IsProcessDPIAware()) return;
+  using TSetContext = BOOL(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<TSetContext>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(-4);  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+  if (setContext && setContext(perMonitorV2)) return;
+  SetProcessDPIAware();
+}
 }  // namespace
 
 void InitApplication() {
-  SetProcessDPIAware();
+  SetDpiAwareness();
   // The window thread stays a COM apartment for the whole run: screen readers reach the
   // windows' accessible objects through it.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -40,27 +53,67 @@ void InitApplication() {
             reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx"))))
       init(&icc);
   }
-  HDC screen = GetDC(nullptr);
-  gDpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  if (gDpi <= 0) gDpi = 96;
+  // The window the wizard opens in may stand on another monitor; it sets its own DPI then.
+  gDpi = WindowDpi(nullptr);
 }
 
 int Scale(int designPixels) { return MulDiv(designPixels, gDpi, 96); }
 int ScreenDpi() { return gDpi; }
+void SetScreenDpi(int dpi) { gDpi = dpi > 0 ? dpi : 96; }
+
+int WindowDpi(HWND window) {
+  using TGetDpi = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<TGetDpi>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (window && getDpi)
+    if (const int dpi = static_cast<int>(getDpi(window)); dpi > 0) return dpi;
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+namespace {
+HFONT MakeFont(const TFontSpec& font, const wchar_t* face, int height, int width) {
+  return CreateFontW(height, width, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+// MS Sans Serif is a bitmap font drawn for 96 DPI; scaled up it turns blocky and uneven. Tahoma,
+// its outline successor, runs about a tenth wider at the same height: every text laid out for
+// the bitmap font would then push into what stands beside or below it. So Tahoma keeps the
+// scaled height but is drawn as narrow as the design's text at 96 DPI, scaled.
+HFONT ScaledSansSerif(const TFontSpec& font) {
+  static constexpr wchar_t kSample[] = L"The quick brown fox jumps over the lazy dog. THE LAZY DOG, 0123456789.";
+  static HDC dc = CreateCompatibleDC(nullptr);
+  auto widthOf = [](HFONT f, TEXTMETRICW* tm = nullptr) {
+    TSelectGuard sel(dc, f);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, kSample, ARRAYSIZE(kSample) - 1, &size);
+    if (tm) GetTextMetricsW(dc, tm);
+    return static_cast<int>(size.cx);
+  };
+  const int design = MulDiv(widthOf(TFontHandle(MakeFont(font, L"MS Sans Serif", font.Height, 0)).get()), gDpi, 96);
+  TFontHandle natural(MakeFont(font, L"Tahoma", Scale(font.Height), 0));
+  TEXTMETRICW tm{};
+  const int width = widthOf(natural.get(), &tm);
+  if (width <= design) return natural.release();
+  for (int w = MulDiv(tm.tmAveCharWidth, design, width);; --w) {
+    TFontHandle narrow(MakeFont(font, L"Tahoma", Scale(font.Height), w));
+    if (w <= 1 || widthOf(narrow.get()) <= design) return narrow.release();
+  }
+}
+}  // namespace
 
 HFONT GetFont(const TFontSpec& font) {
-  using Key = std::tuple<std::string, int, bool, bool, bool>;
+  using Key = std::tuple<std::string, int, bool, bool, bool, int>;
   static std::map<Key, TFontHandle> fonts;
-  Key key{font.Face, font.Height, font.Bold, font.Italic, font.Underline};
+  Key key{font.Face, font.Height, font.Bold, font.Italic, font.Underline, gDpi};
   auto it = fonts.find(key);
   if (it == fonts.end()) {
-    // MS Sans Serif is a bitmap font drawn for 96 DPI; scaled up it turns blocky and uneven.
-    // Tahoma is its outline successor with nearly the same metrics.
-    const bool scaled = Scale(96) != 96 && std::string_view(font.Face) == "MS Sans Serif";
-    HFONT f = CreateFontW(Scale(font.Height), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic,
-                          font.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, scaled ? L"Tahoma" : Wide(font.Face).c_str());
+    const bool scaled = gDpi != 96 && std::string_view(font.Face) == "MS Sans Serif";
+    HFONT f = scaled ? ScaledSansSerif(font) : MakeFont(font, Wide(font.Face).c_str(), Scale(font.Height), 0);
     it = fonts.emplace(key, TFontHandle(f)).first;
   }
   return it->second.get();
