@@ -224,23 +224,22 @@ void TControlHost::Fit(HWND hwnd) {
   RECT r{Scale(c.Design.left), Scale(c.Design.top), Scale(c.Design.left + c.Design.right),
          Scale(c.Design.top + c.Design.bottom)};
   if (c.Design.right == 0) {
-    // Auto-sized: as wide and high as its text.
+    // Auto-sized: as wide and high as its text, as far as its parent reaches.
     const SIZE size = TextSize(text, font, 0);
-    r.right = r.left + size.cx + 1;
+    RECT parent;
+    GetClientRect(GetParent(hwnd), &parent);
+    r.right = std::min<int>(r.left + size.cx + 1, std::max<int>(parent.right, r.left + 1));
     r.bottom = r.top + size.cy;
-  } else {
-    const int width = r.right - r.left;
-    SIZE size = TextSize(text, font, width);
-    if (size.cx > width || size.cy > r.bottom - r.top) {
-      const int room = FreeBottom(hwnd, r) - r.top;
-      if (size.cx > width || size.cy > room) {
-        TFontSpec smaller = c.Font;
-        smaller.Height += smaller.Height < 0 ? 1 : -1;
-        font = GetFont(smaller);
-        size = TextSize(text, font, width);
-      }
-      r.bottom = r.top + std::clamp<int>(size.cy, r.bottom - r.top, room);
+  }
+  const int width = r.right - r.left;
+  SIZE size = TextSize(text, font, width);
+  if (size.cx > width || size.cy > r.bottom - r.top) {
+    const int room = FreeBottom(hwnd, r) - r.top;
+    if (size.cx > width || size.cy > room) {
+      font = GetFont(c.Font, 1);
+      size = TextSize(text, font, width);
     }
+    r.bottom = r.top + std::clamp<int>(size.cy, r.bottom - r.top, room);
   }
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -74,46 +75,58 @@ int WindowDpi(HWND window) {
 }
 
 namespace {
-HFONT MakeFont(const TFontSpec& font, const wchar_t* face, int height, int width) {
-  return CreateFontW(height, width, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline, FALSE,
+HFONT MakeFont(const TFontSpec& font, const wchar_t* face, int height) {
+  return CreateFontW(height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline, FALSE,
                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
 // MS Sans Serif is a bitmap font drawn for 96 DPI; scaled up it turns blocky and uneven. Tahoma,
-// its outline successor, runs about a tenth wider at the same height: every text laid out for
-// the bitmap font would then push into what stands beside or below it. So Tahoma keeps the
-// scaled height but is drawn as narrow as the design's text at 96 DPI, scaled.
+// its outline successor, runs about a tenth wider and a little higher at the same height, and
+// MS Sans Serif has no size above 8 points that a layout's larger heights ask for: every text
+// laid out for the bitmap font would push into what stands beside or below it. So Tahoma takes
+// the largest height whose lines are no higher and no wider than the design's at 96 DPI, scaled.
 HFONT ScaledSansSerif(const TFontSpec& font) {
-  static constexpr wchar_t kSample[] = L"The quick brown fox jumps over the lazy dog. THE LAZY DOG, 0123456789.";
+  static constexpr wchar_t kSample[] = L"The quick brown fox jumps over the lazy dog, 0123456789.";
   static HDC dc = CreateCompatibleDC(nullptr);
-  auto widthOf = [](HFONT f, TEXTMETRICW* tm = nullptr) {
+  auto measure = [](HFONT f) {
     TSelectGuard sel(dc, f);
     SIZE size{};
     GetTextExtentPoint32W(dc, kSample, ARRAYSIZE(kSample) - 1, &size);
-    if (tm) GetTextMetricsW(dc, tm);
-    return static_cast<int>(size.cx);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    return SIZE{size.cx, tm.tmHeight};
   };
-  const int design = MulDiv(widthOf(TFontHandle(MakeFont(font, L"MS Sans Serif", font.Height, 0)).get()), gDpi, 96);
-  TFontHandle natural(MakeFont(font, L"Tahoma", Scale(font.Height), 0));
-  TEXTMETRICW tm{};
-  const int width = widthOf(natural.get(), &tm);
-  if (width <= design) return natural.release();
-  for (int w = MulDiv(tm.tmAveCharWidth, design, width);; --w) {
-    TFontHandle narrow(MakeFont(font, L"Tahoma", Scale(font.Height), w));
-    if (w <= 1 || widthOf(narrow.get()) <= design) return narrow.release();
+  const SIZE design = measure(TFontHandle(MakeFont(font, L"MS Sans Serif", font.Height)).get());
+  const int width = MulDiv(design.cx, gDpi, 96), height = MulDiv(design.cy, gDpi, 96);
+  for (int h = Scale(font.Height);; h += h < 0 ? 1 : -1) {
+    TFontHandle f(MakeFont(font, L"Tahoma", h));
+    const SIZE size = measure(f.get());
+    if ((size.cx <= width && size.cy <= height) || h == -1 || h == 1) return f.release();
   }
 }
 }  // namespace
 
-HFONT GetFont(const TFontSpec& font) {
-  using Key = std::tuple<std::string, int, bool, bool, bool, int>;
+HFONT GetFont(const TFontSpec& font, int smaller) {
+  using Key = std::tuple<std::string, int, bool, bool, bool, int, int>;
   static std::map<Key, TFontHandle> fonts;
-  Key key{font.Face, font.Height, font.Bold, font.Italic, font.Underline, gDpi};
+  Key key{font.Face, font.Height, font.Bold, font.Italic, font.Underline, gDpi, smaller};
   auto it = fonts.find(key);
   if (it == fonts.end()) {
-    const bool scaled = gDpi != 96 && std::string_view(font.Face) == "MS Sans Serif";
-    HFONT f = scaled ? ScaledSansSerif(font) : MakeFont(font, Wide(font.Face).c_str(), Scale(font.Height), 0);
+    HFONT f;
+    if (smaller) {
+      // Steps of one design pixel; MS Sans Serif has no size below 8 points, so its steps are Tahoma's.
+      LOGFONTW lf{};
+      GetObjectW(GetFont(font), sizeof lf, &lf);
+      const int step = std::max(1, Scale(1)) * smaller;
+      lf.lfHeight += lf.lfHeight < 0 ? step : -step;
+      if (std::wstring_view(lf.lfFaceName) == L"MS Sans Serif") lstrcpyW(lf.lfFaceName, L"Tahoma");
+      f = CreateFontIndirectW(&lf);
+    } else if (gDpi != 96 && std::string_view(font.Face) == "MS Sans Serif") {
+      f = ScaledSansSerif(font);
+    } else {
+      f = MakeFont(font, Wide(font.Face).c_str(), Scale(font.Height));
+    }
     it = fonts.emplace(key, TFontHandle(f)).first;
   }
   return it->second.get();

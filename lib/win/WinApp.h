@@ -28,8 +28,9 @@ struct TFontSpec {
   bool Italic = false;
   bool Underline = false;
 };
-// One shared font per description and DPI, alive until the process ends.
-HFONT GetFont(const TFontSpec& font);
+// One shared font per description and DPI, alive until the process ends; `smaller` steps of
+// one design pixel below the description's height.
+HFONT GetFont(const TFontSpec& font, int smaller = 0);
 
 // Every handler the message loop runs goes through here. An exception never crosses a window
 // procedure: it is handed to the installed handler with its message text.
