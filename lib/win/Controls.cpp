@@ -159,12 +159,23 @@ HDC MeasureDC() {
 
 // The size a static control's text takes in `font`: wrapped at `width`, or on its own lines
 // when `width` is 0.
-SIZE TextSize(const std::wstring& text, HFONT font, int width) {
+SIZE TextSize(const std::wstring& text, HFONT font, int width, UINT format = DT_NOPREFIX | DT_EXPANDTABS) {
   TSelectGuard sel(MeasureDC(), font);
   RECT r{0, 0, width, 0};
-  DrawTextW(MeasureDC(), text.c_str(), -1, &r,
-            DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (width ? DT_WORDBREAK : 0));
+  DrawTextW(MeasureDC(), text.c_str(), -1, &r, DT_CALCRECT | format | (width ? DT_WORDBREAK : 0));
   return {r.right, r.bottom};
+}
+
+// What a button's caption cannot use of its client width: the edges of a push button, the box
+// of a check box or radio button and the gap before its text, the indent of a frame's caption.
+int CaptionInset(TKind kind) {
+  switch (kind) {
+    case TKind::Button: return 2 * Scale(3);
+    case TKind::CheckBox:
+    case TKind::RadioButton: return Scale(13 + 3);
+    case TKind::GroupBox: return Scale(8 + 8);
+    default: return -1;
+  }
 }
 
 // Where `rect` (in its parent's client coordinates) can grow down to: the top of the first
@@ -217,10 +228,20 @@ TControlHost::~TControlHost() {
 
 void TControlHost::Fit(HWND hwnd) {
   auto it = controls_.find(hwnd);
-  if (it == controls_.end() || !IsText(it->second.Kind)) return;
+  if (it == controls_.end()) return;
   const TControl& c = it->second;
   const std::wstring text = WideTextOf(hwnd);
   HFONT font = GetFont(c.Font);
+  if (const int inset = CaptionInset(c.Kind); inset >= 0) {
+    // A button's caption stays on its line: all it can do is take the smaller font.
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const SIZE size = TextSize(text, font, 0, 0);
+    if (size.cx > client.right - inset || size.cy > client.bottom) font = GetFont(c.Font, 1);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    return;
+  }
+  if (!IsText(c.Kind)) return;
   RECT r{Scale(c.Design.left), Scale(c.Design.top), Scale(c.Design.left + c.Design.right),
          Scale(c.Design.top + c.Design.bottom)};
   if (c.Design.right == 0) {

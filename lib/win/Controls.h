@@ -51,7 +51,8 @@ class TControlHost : public TWindow {
   // Places, sizes and sets the font of every control again at the current DPI.
   void Rescale();
   // A fixed-size text control whose text does not fit grows downwards into free space of its
-  // parent; where there is none, its font goes one step down. Measured again at every new text.
+  // parent; where there is none, or on a button, its font goes one step down. Measured again at
+  // every new text.
   void Fit(HWND control);
 
  protected:

@@ -13,6 +13,7 @@
 
 namespace {
 int gDpi = 96;
+int gSystemDpi = 96;  // the screen's, which picks the system's set of bitmap fonts
 TExceptionHandler gExceptionHandler;
 bool gInHandler = false;
 TPreTranslate gPreTranslate;
@@ -55,7 +56,7 @@ void InitApplication() {
       init(&icc);
   }
   // The window the wizard opens in may stand on another monitor; it sets its own DPI then.
-  gDpi = WindowDpi(nullptr);
+  gDpi = gSystemDpi = WindowDpi(nullptr);
 }
 
 int Scale(int designPixels) { return MulDiv(designPixels, gDpi, 96); }
@@ -81,30 +82,6 @@ HFONT MakeFont(const TFontSpec& font, const wchar_t* face, int height) {
                      DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
-// MS Sans Serif is a bitmap font drawn for 96 DPI; scaled up it turns blocky and uneven. Tahoma,
-// its outline successor, runs about a tenth wider and a little higher at the same height, and
-// MS Sans Serif has no size above 8 points that a layout's larger heights ask for: every text
-// laid out for the bitmap font would push into what stands beside or below it. So Tahoma takes
-// the largest height whose lines are no higher and no wider than the design's at 96 DPI, scaled.
-HFONT ScaledSansSerif(const TFontSpec& font) {
-  static constexpr wchar_t kSample[] = L"The quick brown fox jumps over the lazy dog, 0123456789.";
-  static HDC dc = CreateCompatibleDC(nullptr);
-  auto measure = [](HFONT f) {
-    TSelectGuard sel(dc, f);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, kSample, ARRAYSIZE(kSample) - 1, &size);
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    return SIZE{size.cx, tm.tmHeight};
-  };
-  const SIZE design = measure(TFontHandle(MakeFont(font, L"MS Sans Serif", font.Height)).get());
-  const int width = MulDiv(design.cx, gDpi, 96), height = MulDiv(design.cy, gDpi, 96);
-  for (int h = Scale(font.Height);; h += h < 0 ? 1 : -1) {
-    TFontHandle f(MakeFont(font, L"Tahoma", h));
-    const SIZE size = measure(f.get());
-    if ((size.cx <= width && size.cy <= height) || h == -1 || h == 1) return f.release();
-  }
-}
 }  // namespace
 
 HFONT GetFont(const TFontSpec& font, int smaller) {
@@ -122,8 +99,12 @@ HFONT GetFont(const TFontSpec& font, int smaller) {
       lf.lfHeight += lf.lfHeight < 0 ? step : -step;
       if (std::wstring_view(lf.lfFaceName) == L"MS Sans Serif") lstrcpyW(lf.lfFaceName, L"Tahoma");
       f = CreateFontIndirectW(&lf);
-    } else if (gDpi != 96 && std::string_view(font.Face) == "MS Sans Serif") {
-      f = ScaledSansSerif(font);
+    } else if (std::string_view(font.Face) == "MS Sans Serif" && (gDpi != 96 || gSystemDpi != 96)) {
+      // MS Sans Serif is a bitmap font drawn for screens of 96 DPI; scaled, or from the set of a
+      // system of another DPI, it turns blocky or takes other sizes than the layouts are made for.
+      // Tahoma, its outline successor, runs about a tenth wider at the same height: a tenth lower,
+      // its lines take the room the design's take, and nothing beside or below them is run into.
+      f = MakeFont(font, L"Tahoma", MulDiv(Scale(font.Height), 9, 10));
     } else {
       f = MakeFont(font, Wide(font.Face).c_str(), Scale(font.Height));
     }

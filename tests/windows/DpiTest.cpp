@@ -219,7 +219,7 @@ TEST_F(Dpi, ChangeLaysEverythingOutAgainAndBack) {
   const RECT thanks144 = RectIn(thanks, welcome.Handle());
   EXPECT_EQ(thanks144.left, MulDiv(515, 144, 96));
   EXPECT_EQ(thanks144.top, 9);
-  EXPECT_GT(thanks144.right - thanks144.left, (thanks96.right - thanks96.left) * 4 / 3);
+  EXPECT_GT(thanks144.right - thanks144.left, (thanks96.right - thanks96.left) * 5 / 4);
   // Tahoma stands in for the scaled MS Sans Serif, as high as the design's line allows.
   EXPECT_GE(FontHeight(thanks), MulDiv(-11, 144, 96));
   EXPECT_LE(FontHeight(thanks), MulDiv(-10, 144, 96));
