@@ -84,8 +84,16 @@ TFormMain::TFormMain(const TCommandLine& args) {
   SetWindowTextW(ApplicationWindow(), L"Install Korvane P2P");
   CreateHandle(L"TFormMain", kExStyle, kStyle, work.left + (work.right - work.left - w) / 2,
                work.top + (work.bottom - work.top - h) / 2, w, h, ApplicationWindow());
-  icon_.reset(static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, Scale(41), Scale(41), LR_DEFAULTCOLOR)));
+  // The window opens on a monitor whose DPI may differ from the screen's that sized it.
+  if (const int dpi = WindowDpi(Handle()); dpi != ScreenDpi()) {
+    SetScreenDpi(dpi);
+    RECT sized{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+    AdjustWindowRectEx(&sized, kStyle, FALSE, kExStyle);
+    const int sw = sized.right - sized.left, sh = sized.bottom - sized.top;
+    SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - sw) / 2,
+                 work.top + (work.bottom - work.top - sh) / 2, sw, sh, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  LoadWindowIcon();
   PnlHeader = std::make_unique<THeader>(Handle());
   PageControl = std::make_unique<TPageHost>(Handle());
   PnlButtons = std::make_unique<tKvButtonBar>(Handle(), kButtons.left, kButtons.top, kButtons.right - kButtons.left);
@@ -150,6 +158,28 @@ void TFormMain::SetAlphaBlend(bool on, int value) {
   }
 }
 
+void TFormMain::LoadWindowIcon() {
+  icon_.reset(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, Scale(41), Scale(41), LR_DEFAULTCOLOR)));
+}
+
+void TFormMain::Rescale() {
+  LoadWindowIcon();
+  PlaceParts();
+  for (auto& page : pages_) {
+    SetWindowPos(page->Panel->Handle(), nullptr, 0, 0, Scale(712), Scale(377),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    page->Panel->Rescale();
+  }
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+std::vector<TFramePanel*> TFormMain::Panels() const {
+  std::vector<TFramePanel*> panels;
+  for (const auto& page : pages_) panels.push_back(page->Panel.get());
+  return panels;
+}
+
 void TFormMain::AddPanel(std::unique_ptr<TFramePanel> panel) {
   SetParent(panel->Handle(), PageControl->Handle());
   SetWindowPos(panel->Handle(), nullptr, 0, 0, Scale(712), Scale(377), SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
@@ -165,11 +195,6 @@ TFormMain::TTabSheet* TFormMain::FindPanelSheet(const std::string& PanelName) {
   for (auto& page : pages_)
     if (LowerCase(page->Name) == wanted) found = page.get();
   return found;
-}
-
-TFramePanel* TFormMain::Panel(const std::string& PanelName) {
-  TTabSheet* sheet = FindPanelSheet(PanelName);
-  return sheet ? sheet->Panel.get() : nullptr;
 }
 
 void TFormMain::PlaceParts() {
@@ -289,6 +314,16 @@ LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       // would pull the windows from under running code, or leave an installation half made.
       if (!Busy && afterShowDepth_ == 0 && !engineRunning_) Close();
       return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another DPI (or its DPI changed): Windows suggests the place and
+      // size that keep the window where it was; everything inside is laid out again.
+      SetScreenDpi(HIWORD(wp));
+      const RECT& r = *reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(Handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      Rescale();
+      return 0;
+    }
     case WM_QUERYENDSESSION:
       // A session that ended now would leave the installation half made.
       return engineRunning_ ? FALSE : TRUE;

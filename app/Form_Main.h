@@ -34,8 +34,8 @@ class TFormMain : public TWindow {
 
   std::string HeaderCaption() const { return headerCaption_; }
   TFramePanel* ActivePanel() const { return active_ ? active_->Panel.get() : nullptr; }
-  // The panel of that name, in any case; none when there is no such panel.
-  TFramePanel* Panel(const std::string& PanelName);
+  // Every panel, in the order they were added.
+  std::vector<TFramePanel*> Panels() const;
   // Window opacity: blending off reads as fully opaque.
   bool AlphaBlend() const { return alphaBlend_; }
   int AlphaBlendValue() const { return alphaValue_; }
@@ -58,6 +58,9 @@ class TFormMain : public TWindow {
   TTabSheet* FindPanelSheet(const std::string& PanelName);
   void SetAlphaBlend(bool on, int value);
   void PlaceParts();
+  void LoadWindowIcon();
+  // Lays out the window's parts and every panel again at the current DPI.
+  void Rescale();
   void Slide(int step, double waitMs);
   bool PreTranslate(MSG& msg);
 

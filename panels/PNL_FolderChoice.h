@@ -28,6 +28,7 @@ class TFolderChoicePanel : public TFramePanel {
   // Call once the edit box exists: lets it see the Enter key.
   void HookEdit();
   void CreateFolderTree();
+  void Arrange() override;
   // Shows `folder` in the edit box and selects it (or, when it does not exist, its folder part)
   // in the tree. The tree's change handler is detached meanwhile and attached again afterwards,
   // also when the selection fails; a failure is not reported.

@@ -25,10 +25,8 @@ TPNLInstallChooseConnection::TPNLInstallChooseConnection()
   Build(*this, std::span(kControls));
   for (int i = 0; i < ItemCount; ++i) {
     // The first item opens the group for the arrow keys; the ticked one takes the tab stop.
-    Items[i] = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0),
-                               Scale(kGroupLeft + 8), Scale(kItemTop + i * kItemHeight), Scale(170), Scale(kItemHeight),
-                               Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(Items[i], WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), FALSE);
+    Items[i] = Create(TKind::RadioButton, Handle(), kGroupLeft + 8, kItemTop + i * kItemHeight, 170, kItemHeight, "",
+                      {}, i == 0 ? WS_GROUP : 0, {});
   }
 }
 

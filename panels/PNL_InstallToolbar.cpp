@@ -36,6 +36,10 @@ TPNLInstallToolbar::TPNLInstallToolbar()
     : TFramePanel("PNLInstallToolbar", "Intergrate the Korvane Toolbar in your browser") {
   Build(*this, std::span(kControls));
   SendMessageW(CheckBox1, BM_SETCHECK, BST_CHECKED, 0);
+  Arrange();
+}
+
+void TPNLInstallToolbar::Arrange() {
   // The link continues the sentence of Label3 wherever this screen's font ends it.
   RECT r3, r4;
   GetWindowRect(Label3, &r3);

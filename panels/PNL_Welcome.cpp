@@ -77,6 +77,12 @@ class TPnlWelcome::TStage : public TWindow {
                  owner.Handle());
     picture_ = LoadPicture("WELCOME", Scale(kPictureWidth), Scale(kPictureHeight));
   }
+  // At another DPI: the stage takes its new size and the picture is decoded again for it.
+  void Rescale() {
+    SetWindowPos(Handle(), nullptr, 0, 0, Scale(kPictureWidth), Scale(kPanelHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+    picture_ = LoadPicture("WELCOME", Scale(kPictureWidth), Scale(kPictureHeight));
+    InvalidateRect(Handle(), nullptr, FALSE);
+  }
   ~TStage() override {
     if (accessible_) {
       accessible_->Disconnect();
@@ -146,6 +152,10 @@ void TPnlWelcome::InitButtons(tKvButtonBar& bar) {
 void TPnlWelcome::Timer1Timer() {
   for (int i = 1; i <= 8; ++i) MoveWord(i);
   InvalidateRect(Image2->Handle(), nullptr, FALSE);
+}
+
+void TPnlWelcome::Arrange() {
+  if (Image2) Image2->Rescale();
 }
 
 void TPnlWelcome::MoveWord(int i) { ::MoveWord(words_[i - 1], kPictureWidth, kPanelHeight); }

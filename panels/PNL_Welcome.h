@@ -27,6 +27,7 @@ class TPnlWelcome : public TFramePanel {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Arrange() override;
 
  private:
   class TStage;

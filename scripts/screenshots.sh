@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Walks the real installer under Xvfb with the keyboard and saves a PNG of every panel on the way,
-# at 96 and at 144 DPI, into docs/screenshots/. Three walks in a private Wine prefix: an
+# at 96, 120, 144 and 192 DPI, into docs/screenshots/. Three walks in a private Wine prefix: an
 # installation from the welcome panel to the completion panel, an upgrade of that installation,
 # and an installation onto a full 1 MiB drive that ends on the error panel (only as root, which
 # can mount the drive).
@@ -11,6 +11,8 @@ exe=build/windows/Install_Korvane.exe
 state=build/windows/wine-shots
 out=docs/screenshots
 mkdir -p "$out"
+# The wizard is about 1560 pixels wide at 192 DPI.
+export XVFB_SCREEN=${XVFB_SCREEN:-2048x1536}
 eval "$(scripts/wine.sh "$state" env)"
 scripts/wine.sh "$state" start
 # The search for installed copies walks every fixed drive, and Wine's Z: is the whole Linux
@@ -73,7 +75,7 @@ walk() {
   sleep 1
 }
 
-for dpi in 96 144; do
+for dpi in 96 120 144 192; do
   for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
     wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   done

@@ -4,7 +4,8 @@
 #   wine.sh STATE_DIR stop         end both
 #   wine.sh STATE_DIR run PROG...  run a program there (starting what is missing first)
 #   wine.sh STATE_DIR env          print the environment to source for wine, reg, wineserver
-# Never touches ~/.wine.
+# Never touches ~/.wine. XVFB_SCREEN sets the screen's size (WIDTHxHEIGHT), for a wizard at a
+# high DPI; it counts when Xvfb starts.
 set -euo pipefail
 state=$(mkdir -p "$1" && cd "$1" && pwd); cmd=$2; shift 2
 export WINEPREFIX="$state/prefix" WINEDEBUG=${WINEDEBUG:--all} WINEARCH=win64
@@ -20,7 +21,7 @@ start() {
   exec 9>"$state/lock"; flock 9
   if ! xvfb_alive; then
     rm -f "$state/display"
-    Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp -noreset 8>"$state/display" 9>&- </dev/null >/dev/null 2>&1 &
+    Xvfb -displayfd 8 -screen 0 "${XVFB_SCREEN:-1280x1024}x24" -nolisten tcp -noreset 8>"$state/display" 9>&- </dev/null >/dev/null 2>&1 &
     echo $! >"$state/xvfb.pid"
     for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.05; done
     [ -s "$state/display" ] || { echo "Xvfb did not start" >&2; exit 1; }

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "lib/win/Pictures.h"
 #include "lib/win/WinHandles.h"
 #include "lib/win/WinText.h"
@@ -13,13 +15,25 @@ HBRUSH GetBrush(COLORREF colour) {
   return it->second.get();
 }
 
-std::string TextOf(HWND window) {
+namespace {
+std::wstring WideTextOf(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return Utf8(text);
+  return text;
 }
+}  // namespace
 
-void SetTextOf(HWND window, std::string_view text) { SetWindowTextW(window, Wide(text).c_str()); }
+std::string TextOf(HWND window) { return Utf8(WideTextOf(window)); }
+
+namespace {
+// The host of every control a host made, for the texts set through SetTextOf.
+std::map<HWND, TControlHost*> gHosts;
+}  // namespace
+
+void SetTextOf(HWND window, std::string_view text) {
+  SetWindowTextW(window, Wide(text).c_str());
+  if (auto it = gHosts.find(window); it != gHosts.end()) it->second->Fit(window);
+}
 
 LRESULT EraseWith(HWND window, WPARAM dc, COLORREF colour) {
   RECT r;
@@ -69,6 +83,12 @@ class TPictureBox : public TWindow {
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
     if (msg == WM_ERASEBKGND) return 1;
+    if (msg == WM_SIZE) {
+      // At another DPI the picture is decoded again at its new size, when next painted.
+      decoded_ = false;
+      bitmap_.reset();
+      InvalidateRect(Handle(), nullptr, FALSE);
+    }
     if (msg != WM_PAINT) return Default(msg, wp, lp);
     RECT r;
     GetClientRect(Handle(), &r);
@@ -128,6 +148,55 @@ TClassInfo ClassOf(TKind kind) {
 
 }  // namespace
 
+namespace {
+bool IsText(TKind kind) { return kind == TKind::Label || kind == TKind::StaticText; }
+
+// One memory DC measures every text; a window DC per control costs a round trip to the window
+// system each.
+HDC MeasureDC() {
+  static HDC dc = CreateCompatibleDC(nullptr);
+  return dc;
+}
+
+// The size a static control's text takes in `font`: wrapped at `width`, or on its own lines
+// when `width` is 0.
+SIZE TextSize(const std::wstring& text, HFONT font, int width, UINT format = DT_NOPREFIX | DT_EXPANDTABS) {
+  TSelectGuard sel(MeasureDC(), font);
+  RECT r{0, 0, width, 0};
+  DrawTextW(MeasureDC(), text.c_str(), -1, &r, DT_CALCRECT | format | (width ? DT_WORDBREAK : 0));
+  return {r.right, r.bottom};
+}
+
+// What a button's caption cannot use of its client width: the edges of a push button, the box
+// of a check box or radio button and the gap before its text, the indent of a frame's caption.
+int CaptionInset(TKind kind) {
+  switch (kind) {
+    case TKind::Button: return 2 * Scale(3);
+    case TKind::CheckBox:
+    case TKind::RadioButton: return Scale(13 + 3);
+    case TKind::GroupBox: return Scale(8 + 8);
+    default: return -1;
+  }
+}
+
+// Where `rect` (in its parent's client coordinates) can grow down to: the top of the first
+// window of the same parent below it that it would run into, or the parent's bottom.
+int FreeBottom(HWND control, const RECT& rect) {
+  HWND parent = GetParent(control);
+  RECT client;
+  GetClientRect(parent, &client);
+  int bottom = client.bottom;
+  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (h == control || !(GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE)) continue;
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    if (r.top > rect.top && r.left < rect.right && r.right > rect.left) bottom = std::min<int>(bottom, r.top);
+  }
+  return std::max<int>(bottom, rect.bottom);
+}
+}  // namespace
+
 HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, const char* text,
                           const TFontSpec& font, DWORD style, TInfo info) {
   HWND hwnd;
@@ -142,31 +211,79 @@ HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, c
     owned_.push_back(std::move(p));
   } else {
     const TClassInfo ci = ClassOf(kind);
-    const std::wstring caption = Wide(text);
     if (kind != TKind::Name) style |= WS_VISIBLE;
-    if (w == 0 && (kind == TKind::Label || kind == TKind::StaticText)) {
-      // Auto-sized label or static text: as wide and high as its text in its font. One memory DC
-      // measures them all; a window DC per label costs a round trip to the window system each.
-      static HDC dc = CreateCompatibleDC(nullptr);
-      TSelectGuard sel(dc, GetFont(font));
-      RECT r{0, 0, 0, 0};
-      DrawTextW(dc, caption.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX);
-      hwnd = CreateWindowExW(ci.ExStyle, ci.Class, caption.c_str(), WS_CHILD | ci.Style | style, Scale(x),
-                             Scale(y), r.right + 1, r.bottom, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    } else {
-      hwnd = CreateWindowExW(ci.ExStyle, ci.Class, caption.c_str(), WS_CHILD | ci.Style | style, Scale(x),
-                             Scale(y), Scale(w), Scale(h), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
+    hwnd = CreateWindowExW(ci.ExStyle, ci.Class, Wide(text).c_str(), WS_CHILD | ci.Style | style,
+                           Scale(x), Scale(y), Scale(w), Scale(h), parent, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(font)), FALSE);
   }
-  controls_.emplace(hwnd, std::move(info));
+  controls_.emplace(hwnd, TControl{kind, RECT{x, y, w, h}, font, std::move(info)});
+  gHosts[hwnd] = this;
+  // An auto-sized text takes its size now; a fixed one waits for the rest of its table.
+  if (w == 0) Fit(hwnd);
   return hwnd;
+}
+
+TControlHost::~TControlHost() {
+  for (const auto& [hwnd, control] : controls_) gHosts.erase(hwnd);
+}
+
+void TControlHost::Fit(HWND hwnd) {
+  auto it = controls_.find(hwnd);
+  if (it == controls_.end()) return;
+  const TControl& c = it->second;
+  const std::wstring text = WideTextOf(hwnd);
+  HFONT font = GetFont(c.Font);
+  if (const int inset = CaptionInset(c.Kind); inset >= 0) {
+    // A button's caption stays on its line: all it can do is take the smaller font.
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const SIZE size = TextSize(text, font, 0, 0);
+    if (size.cx > client.right - inset || size.cy > client.bottom) font = GetFont(c.Font, 1);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    return;
+  }
+  if (!IsText(c.Kind)) return;
+  RECT r{Scale(c.Design.left), Scale(c.Design.top), Scale(c.Design.left + c.Design.right),
+         Scale(c.Design.top + c.Design.bottom)};
+  if (c.Design.right == 0) {
+    // Auto-sized: as wide and high as its text, as far as its parent reaches.
+    const SIZE size = TextSize(text, font, 0);
+    RECT parent;
+    GetClientRect(GetParent(hwnd), &parent);
+    r.right = std::min<int>(r.left + size.cx + 1, std::max<int>(parent.right, r.left + 1));
+    r.bottom = r.top + size.cy;
+  }
+  const int width = r.right - r.left;
+  SIZE size = TextSize(text, font, width);
+  if (size.cx > width || size.cy > r.bottom - r.top) {
+    const int room = FreeBottom(hwnd, r) - r.top;
+    if (size.cx > width || size.cy > room) {
+      font = GetFont(c.Font, 1);
+      size = TextSize(text, font, width);
+    }
+    r.bottom = r.top + std::clamp<int>(size.cy, r.bottom - r.top, room);
+  }
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void TControlHost::Rescale() {
+  for (const auto& [hwnd, c] : controls_) {
+    SetWindowPos(hwnd, nullptr, Scale(c.Design.left), Scale(c.Design.top), Scale(c.Design.right),
+                 Scale(c.Design.bottom), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (c.Kind != TKind::Panel && c.Kind != TKind::Picture)
+      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(c.Font)), TRUE);
+  }
+  for (const auto& [hwnd, c] : controls_) Fit(hwnd);
+  Arrange();
 }
 
 COLORREF TControlHost::BackOf(HWND control) const {
   for (HWND h = control; h && h != Handle(); h = GetParent(h)) {
     auto it = controls_.find(h);
-    if (it != controls_.end() && it->second.Back != clNone) return it->second.Back;
+    if (it != controls_.end() && it->second.Info.Back != clNone) return it->second.Info.Back;
   }
   return Color;
 }
@@ -180,7 +297,7 @@ LRESULT TControlHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       HWND control = reinterpret_cast<HWND>(lp);
       HDC dc = reinterpret_cast<HDC>(wp);
       auto it = controls_.find(control);
-      if (it != controls_.end() && it->second.Text != clNone) SetTextColor(dc, it->second.Text);
+      if (it != controls_.end() && it->second.Info.Text != clNone) SetTextColor(dc, it->second.Info.Text);
       SetBkMode(dc, TRANSPARENT);
       const COLORREF back = BackOf(control);
       SetBkColor(dc, back);
@@ -189,18 +306,18 @@ LRESULT TControlHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLOREDIT: {
       HWND control = reinterpret_cast<HWND>(lp);
       auto it = controls_.find(control);
-      if (it == controls_.end() || it->second.Back == clNone) break;
+      if (it == controls_.end() || it->second.Info.Back == clNone) break;
       HDC dc = reinterpret_cast<HDC>(wp);
-      if (it->second.Text != clNone) SetTextColor(dc, it->second.Text);
-      SetBkColor(dc, it->second.Back);
-      return reinterpret_cast<LRESULT>(GetBrush(it->second.Back));
+      if (it->second.Info.Text != clNone) SetTextColor(dc, it->second.Info.Text);
+      SetBkColor(dc, it->second.Info.Back);
+      return reinterpret_cast<LRESULT>(GetBrush(it->second.Info.Back));
     }
     case WM_SETCURSOR: {
       // A label that reacts to a click is a link: it shows the hand.
       HWND control = reinterpret_cast<HWND>(wp);
       auto it = controls_.find(control);
       wchar_t cls[8];
-      if (it != controls_.end() && it->second.OnClick && GetClassNameW(control, cls, ARRAYSIZE(cls)) &&
+      if (it != controls_.end() && it->second.Info.OnClick && GetClassNameW(control, cls, ARRAYSIZE(cls)) &&
           lstrcmpiW(cls, L"Static") == 0) {
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
@@ -211,7 +328,7 @@ LRESULT TControlHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       auto it = controls_.find(reinterpret_cast<HWND>(lp));
       if (it == controls_.end()) break;
       const int code = HIWORD(wp);
-      const TInfo& info = it->second;
+      const TInfo& info = it->second.Info;
       if ((code == BN_CLICKED || code == STN_CLICKED) && info.OnClick) info.OnClick();
       else if ((code == EN_CHANGE || code == CBN_SELCHANGE) && info.OnChange) info.OnChange();
       else if ((code == EN_KILLFOCUS || code == CBN_KILLFOCUS) && info.OnExit) info.OnExit();

@@ -43,37 +43,58 @@ struct TControlDecl {
   void (P::*OnExit)() = nullptr;
 };
 
-// A window that holds declared controls: it colours them and routes their notifications
-// to the handlers of the declaration.
+// A window that holds declared controls: it colours them, routes their notifications to the
+// handlers of the declaration, and keeps their design places and fonts so that it can lay them
+// out again at another DPI.
 class TControlHost : public TWindow {
  public:
   COLORREF Color;
+  ~TControlHost() override;
+  // Places, sizes and sets the font of every control again at the current DPI.
+  void Rescale();
+  // A fixed-size text control whose text does not fit grows downwards into free space of its
+  // parent; where there is none, or on a button, its font goes one step down. Measured again at
+  // every new text.
+  void Fit(HWND control);
 
  protected:
+  struct TInfo {
+    COLORREF Text = clNone, Back = clNone;
+    std::function<void()> OnClick, OnChange, OnExit;
+  };
   explicit TControlHost(COLORREF colour) : Color(colour) {}
 
   template <class P, size_t N>
   void Build(P& self, std::span<const TControlDecl<P>, N> decls) {
+    std::vector<HWND> made;
     for (const auto& d : decls) {
       TInfo info{d.TextColor, d.BackColor, {}, {}, {}};
       if (d.OnClick) info.OnClick = [&self, f = d.OnClick] { (self.*f)(); };
       if (d.OnChange) info.OnChange = [&self, f = d.OnChange] { (self.*f)(); };
       if (d.OnExit) info.OnExit = [&self, f = d.OnExit] { (self.*f)(); };
-      const HWND made = Create(d.Kind, d.Parent ? self.*(d.Parent) : Handle(), d.Left, d.Top, d.Width, d.Height,
-                               d.Text, d.Font, d.Style, std::move(info));
-      if (d.Field) self.*(d.Field) = made;
+      made.push_back(Create(d.Kind, d.Parent ? self.*(d.Parent) : Handle(), d.Left, d.Top, d.Width, d.Height,
+                            d.Text, d.Font, d.Style, std::move(info)));
+      if (d.Field) self.*(d.Field) = made.back();
     }
+    // Free space is known only once every control of the table stands.
+    for (HWND h : made) Fit(h);
   }
+  // One control, placed in design pixels; Build makes its table's controls through here.
+  HWND Create(TKind kind, HWND parent, int x, int y, int w, int h, const char* text, const TFontSpec& font,
+              DWORD style, TInfo info);
+  // Places what the table cannot say (a text that continues another one, windows the panel made
+  // itself); Rescale calls it last.
+  virtual void Arrange() {}
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  struct TInfo {
-    COLORREF Text, Back;
-    std::function<void()> OnClick, OnChange, OnExit;
+  struct TControl {
+    TKind Kind;
+    RECT Design;  // left, top, width, height in design pixels
+    TFontSpec Font;
+    TInfo Info;
   };
-  HWND Create(TKind kind, HWND parent, int x, int y, int w, int h, const char* text, const TFontSpec& font,
-              DWORD style, TInfo info);
   COLORREF BackOf(HWND control) const;
-  std::map<HWND, TInfo> controls_;
+  std::map<HWND, TControl> controls_;
   std::vector<std::unique_ptr<TWindow>> owned_;  // panels and pictures
 };

@@ -70,7 +70,7 @@ bool SamePath(const std::string& a, const std::string& b) {
 
 TShellTreeView::TShellTreeView(HWND parent, int left, int top, int width, int height, const std::string& hint,
                                TAddFolderEvent onAddFolder)
-    : OnAddFolder(std::move(onAddFolder)), hint_(hint) {
+    : OnAddFolder(std::move(onAddFolder)), design_{left, top, width, height}, hint_(hint) {
   CreateHandle(L"KvShellTree", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Scale(left), Scale(top),
                Scale(width), Scale(height), parent);
   // The hint, as a label never shown, stands before the tree: a screen reader names the tree after it.
@@ -238,6 +238,13 @@ std::vector<std::string> TShellTreeView::ChildPaths(const std::string& path) {
     paths.push_back(nodes_[static_cast<size_t>(tv.lParam)].Path);
   }
   return paths;
+}
+
+void TShellTreeView::Rescale() {
+  SetWindowPos(Handle(), nullptr, Scale(design_.left), Scale(design_.top), Scale(design_.right), Scale(design_.bottom),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont({})), TRUE);
+  TreeView_SetIndent(tree_, Scale(19));
 }
 
 LRESULT TShellTreeView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

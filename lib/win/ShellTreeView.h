@@ -33,6 +33,8 @@ class TShellTreeView : public TWindow {
   std::string Path() const;
   bool HasSelection() const;
   void MakeSelectionVisible();
+  // Places and draws the tree again at the current DPI.
+  void Rescale();
 
   // The paths listed below the folder `path` ("" is My Computer).
   std::vector<std::string> ChildPaths(const std::string& path);
@@ -51,6 +53,7 @@ class TShellTreeView : public TWindow {
   HTREEITEM Find(const std::string& path);
   bool Admit(const std::string& path, bool fileSystem) const;
 
+  RECT design_;  // left, top, width, height in design pixels
   HWND tree_ = nullptr, tooltip_ = nullptr;
   HTREEITEM root_ = nullptr;
   std::string hint_;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -12,6 +13,7 @@
 
 namespace {
 int gDpi = 96;
+int gSystemDpi = 96;  // the screen's, which picks the system's set of bitmap fonts
 TExceptionHandler gExceptionHandler;
 bool gInHandler = false;
 TPreTranslate gPreTranslate;
@@ -23,10 +25,23 @@ void PumpOne(MSG& msg) {
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }
+
+// The manifest makes the wizard per-monitor aware (aware of the system DPI where Windows is older
+// than per-monitor awareness). A program whose manifest says nothing is made aware here, with the
+// newest call this Windows has; a setting the manifest made stands.
+void SetDpiAwareness() {
+  if (IsProcessDPIAware()) return;
+  using TSetContext = BOOL(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<TSetContext>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(-4);  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+  if (setContext && setContext(perMonitorV2)) return;
+  SetProcessDPIAware();
+}
 }  // namespace
 
 void InitApplication() {
-  SetProcessDPIAware();
+  SetDpiAwareness();
   // The window thread stays a COM apartment for the whole run: screen readers reach the
   // windows' accessible objects through it.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -40,27 +55,59 @@ void InitApplication() {
             reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx"))))
       init(&icc);
   }
-  HDC screen = GetDC(nullptr);
-  gDpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  if (gDpi <= 0) gDpi = 96;
+  // The window the wizard opens in may stand on another monitor; it sets its own DPI then.
+  gDpi = gSystemDpi = WindowDpi(nullptr);
 }
 
 int Scale(int designPixels) { return MulDiv(designPixels, gDpi, 96); }
 int ScreenDpi() { return gDpi; }
+void SetScreenDpi(int dpi) { gDpi = dpi > 0 ? dpi : 96; }
 
-HFONT GetFont(const TFontSpec& font) {
-  using Key = std::tuple<std::string, int, bool, bool, bool>;
+int WindowDpi(HWND window) {
+  using TGetDpi = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<TGetDpi>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (window && getDpi)
+    if (const int dpi = static_cast<int>(getDpi(window)); dpi > 0) return dpi;
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+namespace {
+HFONT MakeFont(const TFontSpec& font, const wchar_t* face, int height) {
+  return CreateFontW(height, 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+}  // namespace
+
+HFONT GetFont(const TFontSpec& font, int smaller) {
+  using Key = std::tuple<std::string, int, bool, bool, bool, int, int>;
   static std::map<Key, TFontHandle> fonts;
-  Key key{font.Face, font.Height, font.Bold, font.Italic, font.Underline};
+  Key key{font.Face, font.Height, font.Bold, font.Italic, font.Underline, gDpi, smaller};
   auto it = fonts.find(key);
   if (it == fonts.end()) {
-    // MS Sans Serif is a bitmap font drawn for 96 DPI; scaled up it turns blocky and uneven.
-    // Tahoma is its outline successor with nearly the same metrics.
-    const bool scaled = Scale(96) != 96 && std::string_view(font.Face) == "MS Sans Serif";
-    HFONT f = CreateFontW(Scale(font.Height), 0, 0, 0, font.Bold ? FW_BOLD : FW_NORMAL, font.Italic,
-                          font.Underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, scaled ? L"Tahoma" : Wide(font.Face).c_str());
+    HFONT f;
+    if (smaller) {
+      // Steps of one design pixel; MS Sans Serif has no size below 8 points, so its steps are Tahoma's.
+      LOGFONTW lf{};
+      GetObjectW(GetFont(font), sizeof lf, &lf);
+      const int step = std::max(1, Scale(1)) * smaller;
+      lf.lfHeight += lf.lfHeight < 0 ? step : -step;
+      if (std::wstring_view(lf.lfFaceName) == L"MS Sans Serif") lstrcpyW(lf.lfFaceName, L"Tahoma");
+      f = CreateFontIndirectW(&lf);
+    } else if (std::string_view(font.Face) == "MS Sans Serif" && (gDpi != 96 || gSystemDpi != 96)) {
+      // MS Sans Serif is a bitmap font drawn for screens of 96 DPI; scaled, or from the set of a
+      // system of another DPI, it turns blocky or takes other sizes than the layouts are made for.
+      // Tahoma, its outline successor, runs about a tenth wider at the same height: a tenth lower,
+      // its lines take the room the design's take, and nothing beside or below them is run into.
+      f = MakeFont(font, L"Tahoma", MulDiv(Scale(font.Height), 9, 10));
+    } else {
+      f = MakeFont(font, Wide(font.Face).c_str(), Scale(font.Height));
+    }
     it = fonts.emplace(key, TFontHandle(f)).first;
   }
   return it->second.get();

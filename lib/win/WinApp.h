@@ -9,9 +9,14 @@
 // call once before any window.
 void InitApplication();
 
-// Design pixels at 96 DPI to device pixels. Every coordinate and font height goes through here.
+// Design pixels at 96 DPI to device pixels at the DPI the wizard is drawn at. Every coordinate
+// and font height goes through here.
 int Scale(int designPixels);
 int ScreenDpi();
+// The wizard moved to a monitor of another DPI: Scale and GetFont answer for that one from now on.
+void SetScreenDpi(int dpi);
+// The DPI of the monitor a window is on (the screen's where Windows cannot tell it per window).
+int WindowDpi(HWND window);
 
 // RGB colour as the layouts give them.
 constexpr COLORREF Rgb(int r, int g, int b) { return RGB(r, g, b); }
@@ -23,8 +28,9 @@ struct TFontSpec {
   bool Italic = false;
   bool Underline = false;
 };
-// One shared font per description, alive until the process ends.
-HFONT GetFont(const TFontSpec& font);
+// One shared font per description and DPI, alive until the process ends; `smaller` steps of
+// one design pixel below the description's height.
+HFONT GetFont(const TFontSpec& font, int smaller = 0);
 
 // Every handler the message loop runs goes through here. An exception never crosses a window
 // procedure: it is handed to the installed handler with its message text.

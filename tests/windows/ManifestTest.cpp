@@ -50,3 +50,13 @@ TEST(Manifest, EveryProgramDeclaresWindows7To11) {
           << program << " does not declare " << s.os;
   }
 }
+
+TEST(Manifest, InstallerIsPerMonitorDpiAwareWithAFallbackForOlderSystems) {
+  const std::string manifest = EmbeddedManifest(BuildDir() + "Install_Korvane.exe");
+  ASSERT_NE(manifest, "");
+  const std::string perMonitor =
+      "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2</dpiAwareness>";
+  const std::string system = "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>";
+  EXPECT_NE(manifest.find(perMonitor), std::string::npos);
+  EXPECT_NE(manifest.find(system), std::string::npos);
+}
