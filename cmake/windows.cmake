@@ -21,9 +21,6 @@ list(REMOVE_ITEM KV_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win
 add_library(kvwin STATIC ${KV_WIN_SOURCES})
 target_include_directories(kvwin PUBLIC /usr/include/stb)
 target_link_libraries(kvwin PUBLIC kvcore gdi32 user32 shell32 ole32 oleaut32 uuid advapi32)
-# The window code is not where time goes; small code keeps the installer download small. Both
-# presets, so that the tests run the code that ships.
-target_compile_options(kvwin PRIVATE -Os)
 
 # The carried programs come first: the payload layer embeds them.
 if(EXISTS ${CMAKE_SOURCE_DIR}/programs/CMakeLists.txt)
@@ -48,12 +45,20 @@ endif()
 file(GLOB KV_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*.cpp ${CMAKE_SOURCE_DIR}/panels/*.cpp)
 list(REMOVE_ITEM KV_APP_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp)
 add_library(kvapp STATIC ${KV_APP_SOURCES})
-target_compile_options(kvapp PRIVATE -Os)
 target_link_libraries(kvapp PUBLIC kvengine)
 # Where the error reports go. The compiler packs it: the program holds the packed bytes only.
 set(KV_REPORT_URL "http://www.korvane-p2p.example/report.php?" CACHE STRING "Base address of the error report")
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_Error.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS "KV_REPORT_URL=\"${KV_REPORT_URL}\"")
+
+# Small code keeps the installer download small. Only where time goes, writing the data file and
+# inflating the carried programs, the code stays built for speed. Both presets, so that the
+# tests run the code that ships.
+foreach(lib kvcore kvwin kvpayload kvengine kvapp)
+  target_compile_options(${lib} PRIVATE -Os)
+endforeach()
+set_source_files_properties(lib/LIB_Data1_ReadWrite.cpp payload/GB_KORVANE_DAT.cpp payload/GB_Payload.cpp
+                            payload/win/PayloadWriter.cpp PROPERTIES COMPILE_OPTIONS -O3)
 
 add_executable(Install_Korvane WIN32 app/Main.cpp resources/Install_Korvane.rc)
 target_link_libraries(Install_Korvane PRIVATE kvapp)
