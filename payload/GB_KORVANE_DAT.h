@@ -18,8 +18,9 @@ struct TBlockedRange {
   uint8_t A, B1, C1, D1, B2, C2, D2;
 };
 
+// The digest held in the entry, not pointed to: no pointer per entry, nor its relocation.
 struct THashEntry {
-  const char* Digest;  // 32 Base32 characters (RFC 4648)
+  char Digest[33];  // 32 Base32 characters (RFC 4648)
   uint32_t Size;
 };
 
