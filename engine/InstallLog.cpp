@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "lib/win/WinText.h"
 
 TInstallLog::TInstallLog(const std::string& file) {
@@ -20,9 +18,19 @@ void TInstallLog::Line(const std::string& text) {
   if (!file_) return;
   SYSTEMTIME t;
   GetLocalTime(&t);
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u  ", t.wYear, t.wMonth, t.wDay, t.wHour,
-                t.wMinute, t.wSecond, t.wMilliseconds);
+  // Put together by hand: the runtime's printf would bring its floating-point conversion into
+  // the installer.
+  char stamp[] = "0000-00-00 00:00:00.000  ";
+  const auto put = [&stamp](int at, int width, unsigned value) {
+    for (int i = at + width; i-- > at; value /= 10) stamp[i] = static_cast<char>('0' + value % 10);
+  };
+  put(0, 4, t.wYear);
+  put(5, 2, t.wMonth);
+  put(8, 2, t.wDay);
+  put(11, 2, t.wHour);
+  put(14, 2, t.wMinute);
+  put(17, 2, t.wSecond);
+  put(20, 3, t.wMilliseconds);
   const std::string line = stamp + text + "\r\n";
   std::lock_guard lock(mutex_);
   DWORD written = 0;

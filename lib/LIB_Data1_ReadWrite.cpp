@@ -1,6 +1,7 @@
 #include "lib/LIB_Data1_ReadWrite.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 
@@ -87,50 +88,87 @@ void PutText(TDataFile& f, std::string_view s, const uint8_t* offsets, size_t fi
 // d1 before the point. Kept off the heap: a file holds thousands of numbers.
 struct TDecimal {
   bool Negative = false;
-  char Digits[20];
+  char Digits[16];
   int Count = 0;
   int Exponent = 0;
 };
 
-// precision < 0: the shortest text that reads back as the same double.
-// to_chars ignores the locale, so the separator is "." whatever the user's settings.
-TDecimal Scientific(double value, int precision) {
-  char buf[40];
-  const auto res = precision < 0 ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific)
-                                 : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision);
-  TDecimal d;  // [-]d[.ddd]e[+-]xx
-  const char* p = buf;
-  d.Negative = *p == '-';
-  if (d.Negative) ++p;
-  for (; *p != 'e'; ++p)
-    if (*p != '.') d.Digits[d.Count++] = *p;
-  ++p;
-  if (*p == '+') ++p;
-  std::from_chars(p, res.ptr, d.Exponent);
-  return d;
-}
-
-// The value rounded to 15 significant digits. Rounding the shortest form gives the same digits
-// as rounding the exact binary value, except when the shortest form is itself a tie at the
-// 16th digit; only then is the slower exact conversion needed. Dates (about 17 digits) make up
-// most of a data file's numbers, so this matters for the time a file takes.
+// A nonzero finite value rounded to 15 significant digits, ties to even, from its exact
+// decimal expansion, as the runtime's own conversion rounds. The expansion is worked out only
+// as far as the rounding needs: for a date, five digits before the point and eleven after.
 TDecimal Rounded15(double value) {
-  TDecimal d = Scientific(value, -1);
-  if (d.Count > 15) {
-    if (d.Count == 16 && d.Digits[15] == '5') {
-      d = Scientific(value, 14);
-    } else {
-      const bool up = d.Digits[15] >= '5';
-      d.Count = 15;
-      if (up) {
-        int i = 14;
-        while (i >= 0 && d.Digits[i] == '9') d.Digits[i--] = '0';
-        if (i < 0) {
-          d.Digits[0] = '1';  // 99...9 rounds up to 10...0, one place higher
-          ++d.Exponent;
-        } else {
-          ++d.Digits[i];
-        }
+  // value = ±m × 2^e exactly, m below 2^53.
+  const auto bits = std::bit_cast<uint64_t>(value);
+  const int biased = static_cast<int>(bits >> 52 & 0x7FF);
+  uint64_t m = bits & ((uint64_t{1} << 52) - 1);
+  int e = -1074;
+  if (biased != 0) {
+    m |= uint64_t{1} << 52;
+    e = biased - 1075;
+  }
+  // The same bits in 32-bit words, least significant first: the fraction fills words
+  // [0, fraction), so that the point falls between two words, and the integer part follows.
+  // The integer part has at most 1024 bits, the fraction at most 1074.
+  uint32_t w[40] = {};
+  const int fraction = e < 0 ? (31 - e) / 32 : 0;
+  const int shift = 32 * fraction + e;
+  const auto placed = static_cast<unsigned __int128>(m) << (shift % 32);
+  for (int i = 0; i < 3; ++i) w[shift / 32 + i] = static_cast<uint32_t>(placed >> (32 * i));
+
+  // The integer part's digits, least significant first, dividing it by ten until it is gone.
+  char integer[320];
+  int n = 0;
+  for (int top = 39; top >= fraction;) {
+    if (w[top] == 0) {
+      --top;
+      continue;
+    }
+    uint64_t rest = 0;
+    for (int i = top; i >= fraction; --i) {
+      const uint64_t cur = rest << 32 | w[i];
+      w[i] = static_cast<uint32_t>(cur / 10);
+      rest = cur % 10;
+    }
+    integer[n++] = static_cast<char>('0' + rest);
+  }
+
+  TDecimal d;
+  d.Negative = value < 0;
+  d.Exponent = n - 1;
+  bool below = false;  // a nonzero digit after the 16th
+  while (n > 0) {
+    const char c = integer[--n];
+    if (d.Count < 16) d.Digits[d.Count++] = c;
+    else below |= c != '0';
+  }
+  // The fraction's digits: times ten, what overflows the point is the next digit. Zero words at
+  // the low end stay zero.
+  int low = 0;
+  while (low < fraction && w[low] == 0) ++low;
+  while (d.Count < 16 && low < fraction) {
+    uint64_t carry = 0;
+    for (int i = low; i < fraction; ++i) {
+      const uint64_t cur = uint64_t{w[i]} * 10 + carry;
+      w[i] = static_cast<uint32_t>(cur);
+      carry = cur >> 32;
+    }
+    if (d.Count == 0 && carry == 0) --d.Exponent;
+    else d.Digits[d.Count++] = static_cast<char>('0' + carry);
+    while (low < fraction && w[low] == 0) ++low;
+  }
+  below |= low < fraction;
+
+  if (d.Count == 16) {
+    d.Count = 15;
+    const char next = d.Digits[15];
+    if (next > '5' || (next == '5' && (below || (d.Digits[14] - '0') % 2 == 1))) {
+      int i = 14;
+      while (i >= 0 && d.Digits[i] == '9') d.Digits[i--] = '0';
+      if (i < 0) {
+        d.Digits[0] = '1';  // 99...9 rounds up to 10...0, one place higher
+        ++d.Exponent;
+      } else {
+        ++d.Digits[i];
       }
     }
   }

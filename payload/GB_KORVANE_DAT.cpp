@@ -98,7 +98,23 @@ std::string SystemCodePageText(const std::string& utf8) {
   throw EConvertError("The folder \"" + utf8 + "\" has characters that the system's code page cannot hold");
 }
 
+// Five bits a character, the most significant first.
+void Base32(const uint8_t (&digest)[20], char (&text)[32]) {
+  static constexpr char KAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
+  for (int i = 0; i < 32; ++i) {
+    const int byte = 5 * i / 8, shift = 5 * i % 8;
+    const unsigned pair = static_cast<unsigned>(digest[byte] << 8 | (byte < 19 ? digest[byte + 1] : 0));
+    text[i] = KAlphabet[(pair >> (11 - shift)) & 31];
+  }
+}
+
 }  // namespace
+
+std::string DigestText(const THashEntry& hash) {
+  char text[32];
+  Base32(hash.Digest, text);
+  return std::string(text, sizeof text);
+}
 
 std::string NodeAddrText(const THostEntry& h) { return std::string(NodeText(h).View()); }
 
@@ -203,7 +219,9 @@ void WriteHashList(TDataFile& f) {
   w.WriteMarker(f, KMarkerHashes);
   for (const THashEntry& h : KHashList) {
     w.WriteMarker(f, KMarkerHashes);
-    w.WriteText(f, h.Digest);
+    char digest[32];
+    Base32(h.Digest, digest);
+    w.WriteText(f, std::string_view(digest, sizeof digest));
     w.WriteCardinal(f, h.Size);
   }
   w.WriteMarker(f, KMarkerEnd);

@@ -18,8 +18,9 @@ struct TBlockedRange {
   uint8_t A, B1, C1, D1, B2, C2, D2;
 };
 
+// The digest as its 160 bits, not its text: a third of the bytes, and no pointer to relocate.
 struct THashEntry {
-  const char* Digest;  // 32 Base32 characters (RFC 4648)
+  uint8_t Digest[20];
   uint32_t Size;
 };
 
@@ -40,6 +41,8 @@ std::string NodeAddrText(const THostEntry& host);
 std::string BlockedRangeText(const TBlockedRange& range);
 // The dotted text of a host: plain decimal octets, o1 first; StrToNodeAddr gives the host back.
 std::string DottedText(const THostEntry& host);
+// The digest as the data file holds it: 32 Base32 characters (RFC 4648).
+std::string DigestText(const THashEntry& hash);
 
 // The client's speed figure for the connection kind chosen by the user.
 int32_t ConnectionSpeedValue(int connectionType);

@@ -14,6 +14,7 @@ for s in 16 24 32 48 64 256; do
     -resize ${s}x${s} "$tmp/icon-$s.png"
 done
 convert "$tmp"/icon-16.png "$tmp"/icon-24.png "$tmp"/icon-32.png "$tmp"/icon-48.png "$tmp"/icon-64.png "$tmp"/icon-256.png -depth 8 Korvane.ico
+./ico-png.py Korvane.ico
 
 # Welcome picture (behind the moving words): peers linked across a sky gradient.
 convert -size 513x390 gradient:'#dcecff'-'#5b8fd0' \

@@ -203,12 +203,13 @@ void GenerateBlocked(TRng& rng, TTables& t) {
             [](const TBlockedRange& x, const TBlockedRange& y) { return BlockStart(x) < BlockStart(y); });
 }
 
+constexpr char KBase32[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
+
 void GenerateHashes(TRng& rng, TTables& t) {
-  static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
   std::set<std::string> seen;
   while (t.Hashes.size() < 1194) {
     std::string digest;
-    for (int i = 0; i < 32; ++i) digest += alphabet[rng.Below(32)];
+    for (int i = 0; i < 32; ++i) digest += KBase32[rng.Below(32)];
     if (!seen.insert(digest).second) continue;
     // Sizes spread over the orders of magnitude, as real shared files do.
     uint32_t size = rng.Between(22, 918393628);
@@ -444,8 +445,17 @@ void WriteSource(const TTables& t, const std::string& fileName) {
     std::snprintf(s, sizeof s, "{%u, %u, %u, %u, %u, %u, %u}", r.A, r.B1, r.C1, r.D1, r.B2, r.C2, r.D2);
     return std::string(s);
   });
-  WriteArray(out, "THashEntry", "KHashList", t.Hashes, 2, [](const std::pair<std::string, uint32_t>& h) {
-    return "{\"" + h.first + "\", " + std::to_string(h.second) + "}";
+  WriteArray(out, "THashEntry", "KHashList", t.Hashes, 1, [](const std::pair<std::string, uint32_t>& h) {
+    // The Base32 text's bits, five a character, into 20 bytes.
+    uint8_t digest[20] = {};
+    for (size_t i = 0; i < 32; ++i) {
+      const auto value = static_cast<unsigned>(std::string_view(KBase32).find(h.first[i]));
+      for (size_t k = 0; k < 5; ++k)
+        if (value >> (4 - k) & 1) digest[(5 * i + k) / 8] |= static_cast<uint8_t>(0x80 >> ((5 * i + k) % 8));
+    }
+    std::string line = "{{";
+    for (size_t j = 0; j < 20; ++j) line += (j ? ", " : "") + std::to_string(digest[j]);
+    return line + "}, " + std::to_string(h.second) + "}";
   });
   if (!out.flush()) throw std::runtime_error("cannot write " + fileName);
 }
@@ -465,7 +475,7 @@ TTables CompiledTables() {
   t.KKNodeCurTolk = Vec(KKNodeCurTolk);
   t.KNodeTolk = Vec(KNodeTolk);
   t.Blocked = Vec(KBlockedNode);
-  for (const THashEntry& h : KHashList) t.Hashes.push_back({h.Digest, h.Size});
+  for (const THashEntry& h : KHashList) t.Hashes.push_back({DigestText(h), h.Size});
   return t;
 }
 

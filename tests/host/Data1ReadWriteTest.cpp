@@ -176,6 +176,12 @@ TEST(Data1ReadWrite, FloatText) {
       {123456789012345678.0, "1.23456789012346E17"},
       {-1e20, "-1E20"},
       {0.1 + 0.2, "0.3"},
+      {123456789012345.5, "123456789012346"},  // exact ties go to the even digit
+      {123456789012344.5, "123456789012344"},
+      {999999999999999.5, "1E15"},
+      // Subnormals hold fewer than 15 digits: their shortest forms are not their roundings.
+      {5e-324, "4.94065645841247E-324"},
+      {-1e-322, "-9.88131291682493E-323"},
   };
   for (const auto& [value, text] : cases) EXPECT_EQ(FloatToStr(value), text) << value;
 

@@ -143,7 +143,7 @@ TEST_F(DataFile, ReadsBackAsWritten) {
 
   ASSERT_EQ(c.Hashes.size(), 1195u);
   for (size_t i = 0; i < 1195; ++i) {
-    EXPECT_EQ(c.Hashes[i].Digest, KHashList[i].Digest);
+    EXPECT_EQ(c.Hashes[i].Digest, DigestText(KHashList[i]));
     EXPECT_EQ(c.Hashes[i].Size, KHashList[i].Size);
   }
 }

@@ -14,6 +14,7 @@
 
 #include "engine/Engine.h"
 #include "engine/EngineSteps.h"
+#include "engine/InstallLog.h"
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
@@ -453,6 +454,53 @@ TEST(InstallProgress, CaptionIsTheNearestWholePerCentOfTheBar) {
     EXPECT_EQ(SendMessageA(panel.ProgressBar1, PBM_GETPOS, 0, 0), position);
     EXPECT_EQ(WindowText(panel.Label12), caption);
   }
+}
+
+// Every line starts with the local time of its writing, "YYYY-MM-DD hh:mm:ss.mmm" and two blanks,
+// and ends with CR LF.
+TEST(InstallLog, LinesStartWithTheLocalTime) {
+  char tmp[MAX_PATH];
+  GetTempPathA(MAX_PATH, tmp);
+  const std::string file = std::string(tmp) + "kvtest_install.log";
+  const auto ticks = [](const SYSTEMTIME& t) {
+    FILETIME f;
+    EXPECT_TRUE(SystemTimeToFileTime(&t, &f));
+    return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+  };
+  SYSTEMTIME before, after;
+  {
+    TInstallLog log(file);
+    GetLocalTime(&before);
+    log.Line("first step");
+    log.Line("Outcome: installed (exit code 0)");
+    GetLocalTime(&after);
+  }
+  const std::string text = ReadAll(file);
+  DeleteFileA(file.c_str());
+  const std::string form = "dddd-dd-dd dd:dd:dd.ddd  ";
+  size_t at = 0;
+  for (const std::string line : {"first step", "Outcome: installed (exit code 0)"}) {
+    const size_t end = text.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos) << text;
+    const std::string stamp = text.substr(at, form.size());
+    EXPECT_EQ(text.substr(at + form.size(), end - at - form.size()), line);
+    for (size_t i = 0; i < form.size(); ++i)
+      ASSERT_EQ(form[i] == 'd' ? std::isdigit(static_cast<unsigned char>(stamp[i])) != 0 : stamp[i] == form[i], true)
+          << stamp;
+    const auto field = [&stamp](size_t pos, size_t width) { return static_cast<WORD>(std::stoi(stamp.substr(pos, width))); };
+    SYSTEMTIME t{};
+    t.wYear = field(0, 4);
+    t.wMonth = field(5, 2);
+    t.wDay = field(8, 2);
+    t.wHour = field(11, 2);
+    t.wMinute = field(14, 2);
+    t.wSecond = field(17, 2);
+    t.wMilliseconds = field(20, 3);
+    EXPECT_LE(ticks(before), ticks(t)) << stamp;
+    EXPECT_LE(ticks(t), ticks(after)) << stamp;
+    at = end + 2;
+  }
+  EXPECT_EQ(at, text.size());
 }
 
 class Ready : public TWizardTest {
