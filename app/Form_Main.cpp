@@ -151,8 +151,7 @@ void TFormMain::SetAlphaBlend(bool on, int value) {
 }
 
 void TFormMain::AddPanel(std::unique_ptr<TFramePanel> panel) {
-  SetParent(panel->Handle(), PageControl->Handle());
-  SetWindowPos(panel->Handle(), nullptr, 0, 0, Scale(712), Scale(377), SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  panel->SetPage(PageControl->Handle());
   auto sheet = std::make_unique<TTabSheet>();
   sheet->Name = panel->Name();
   sheet->Panel = std::move(panel);
@@ -205,6 +204,7 @@ void TFormMain::ShowPanel(const std::string& PanelName, bool Animate) {
     Busy = true;
     Slide(70, 40.0);
   }
+  panel->EnsureControls();
   if (active_ != sheet) {
     if (active_) ShowWindow(active_->Panel->Handle(), SW_HIDE);
     active_ = sheet;

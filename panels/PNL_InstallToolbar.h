@@ -19,7 +19,8 @@ class TPNLInstallToolbar : public TFramePanel {
   HWND StaticText1 = nullptr, Image2 = nullptr, Image1 = nullptr, CheckBox1 = nullptr, Label2 = nullptr;
   HWND Label3 = nullptr, Label4 = nullptr, Label5 = nullptr, Label1 = nullptr;
 
- private:
+ protected:
+  void CreateControls() override;
 };
 
 // The toolbar provider's licence agreement.
