@@ -4,7 +4,6 @@
 #include "app/EngineRun.h"
 #include "app/Form_Main.h"
 #include "app/SilentInstall.h"
-#include "lib/win/Pictures.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
@@ -33,8 +32,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     AppLog().Line("Outcome: nothing upgraded, \"" + cl.InstallDir + "\" holds no Korvane.Exe (exit code 2)");
     return KExitFailed;
   }
-  // The welcome panel's picture decodes on another thread while the windows are made.
-  PrefetchPicture("WELCOME");
   InitApplication();
   int exitCode;
   {

@@ -7,8 +7,3 @@
 // Picture resource `name` scaled to width x height device pixels; empty when the resource is
 // missing or cannot be decoded.
 TBitmapHandle LoadPicture(const char* name, int width, int height);
-
-// Starts decoding picture resource `name` on a thread of its own, so that the LoadPicture of it
-// that follows finds it decoded, or waits only for the rest. One picture at a time; the name
-// must stay valid until then.
-void PrefetchPicture(const char* name);
