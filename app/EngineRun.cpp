@@ -17,12 +17,12 @@ std::unique_ptr<TInstallLog>& LogInstance() {
 TInstallLog& AppLog() { return *LogInstance(); }
 void OpenAppLog(const std::string& file) { LogInstance() = std::make_unique<TInstallLog>(file); }
 
-TEngineRun::TEngineRun(THandlers handlers) : handlers_(std::move(handlers)) {
-  CreateHandle(L"KvEngineRun", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
-}
+TEngineRun::TEngineRun(THandlers handlers) : handlers_(std::move(handlers)) {}
 
 TEngineRun::~TEngineRun() {
   if (worker_.joinable()) worker_.join();
+  // Never started: nothing queued, and no window (a null one would peek at every window's messages).
+  if (!Handle()) return;
   // Closures still queued for this window would never run: free them.
   MSG msg;
   while (PeekMessageW(&msg, Handle(), kRunOnUi, kRunOnUi, PM_REMOVE))
@@ -31,6 +31,9 @@ TEngineRun::~TEngineRun() {
 
 void TEngineRun::Start(std::function<TDone(TEngineEvents&)> work) {
   if (worker_.joinable()) worker_.join();
+  // The window that carries the engine's reports is made at the first run, not with the
+  // progress panels: they are made before the wizard's first frame.
+  if (!Handle()) CreateHandle(L"KvEngineRun", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
   if (FormMain) FormMain->SetEngineRunning(true);
   worker_ = std::thread([this, work = std::move(work)] {
     const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));

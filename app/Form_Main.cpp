@@ -167,6 +167,8 @@ void TFormMain::Rescale() {
   LoadWindowIcon();
   PlaceParts();
   for (auto& page : pages_) {
+    // A panel not shown yet has no windows: it makes them at the new scale when it first shows.
+    if (!page->Panel->Handle()) continue;
     SetWindowPos(page->Panel->Handle(), nullptr, 0, 0, Scale(712), Scale(377),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     page->Panel->Rescale();
@@ -181,8 +183,7 @@ std::vector<TFramePanel*> TFormMain::Panels() const {
 }
 
 void TFormMain::AddPanel(std::unique_ptr<TFramePanel> panel) {
-  SetParent(panel->Handle(), PageControl->Handle());
-  SetWindowPos(panel->Handle(), nullptr, 0, 0, Scale(712), Scale(377), SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  panel->SetPage(PageControl->Handle());
   auto sheet = std::make_unique<TTabSheet>();
   sheet->Name = panel->Name();
   sheet->Panel = std::move(panel);
@@ -235,6 +236,7 @@ void TFormMain::ShowPanel(const std::string& PanelName, bool Animate) {
     Busy = true;
     Slide(70, 40.0);
   }
+  panel->EnsureControls();
   if (active_ != sheet) {
     if (active_) ShowWindow(active_->Panel->Handle(), SW_HIDE);
     active_ = sheet;

@@ -3,11 +3,16 @@
 #include "lib/win/WinApp.h"
 
 TFramePanel::TFramePanel(std::string componentName, std::string title)
-    : TControlHost(clPanelSky), Title(std::move(title)), name_(std::move(componentName)) {
+    : TControlHost(clPanelSky), Title(std::move(title)), name_(std::move(componentName)) {}
+
+void TFramePanel::EnsureControls() {
+  if (Handle()) return;
   CreateHandle(L"KvFramePanel", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN, 0, 0, Scale(712), Scale(377),
-               ParkingWindow());
+               page_ ? page_ : ParkingWindow());
+  CreateControls();
 }
 
 void TFramePanel::InitButtons(tKvButtonBar&) {}
 void TFramePanel::BeforeShow() {}
 void TFramePanel::AfterShow() {}
+void TFramePanel::CreateControls() {}

@@ -75,9 +75,9 @@ constexpr const char* kLines[] = {
 static_assert(std::size(kLines) == 47);
 }  // namespace
 
-TPnlDisclaimer::TPnlDisclaimer() : TFramePanel("PnlDisclaimer", "License agreement and disclaimer") {
-  Build(*this, std::span(kControls));
-}
+TPnlDisclaimer::TPnlDisclaimer() : TFramePanel("PnlDisclaimer", "License agreement and disclaimer") {}
+
+void TPnlDisclaimer::CreateControls() { Build(*this, std::span(kControls)); }
 
 void TPnlDisclaimer::InitButtons(tKvButtonBar& bar) {
   bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });

@@ -15,5 +15,6 @@ class TPnlDisclaimer : public TFramePanel {
 
   HWND Image1 = nullptr, Label1 = nullptr, CheckBox1 = nullptr, MemoDisclaimer = nullptr;
 
- private:
+ protected:
+  void CreateControls() override;
 };

@@ -55,10 +55,9 @@ void MailSupport() {
                 SW_SHOWNORMAL);
 }
 
-TPnlError::TPnlError() : TFramePanel("PnlError", "Error") {
-  Build(*this, std::span(kControls));
-  GPnlError = this;
-}
+TPnlError::TPnlError() : TFramePanel("PnlError", "Error") { GPnlError = this; }
+
+void TPnlError::CreateControls() { Build(*this, std::span(kControls)); }
 
 TPnlError::~TPnlError() {
   if (GPnlError == this) GPnlError = nullptr;
@@ -71,6 +70,8 @@ void TPnlError::InitButtons(tKvButtonBar& bar) {
 
 void TPnlError::SetMessage(std::string Text) {
   if (LowerCase(Text) == "i/o error 112") Text = "Disk Full";
+  // The message is set before the panel shows, often for the first time.
+  EnsureControls();
   SetTextOf(StaticText1, Text);
 }
 

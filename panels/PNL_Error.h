@@ -23,7 +23,8 @@ class TPnlError : public TFramePanel {
   HWND Label2 = nullptr, StaticText2 = nullptr, StaticText3 = nullptr, StaticText4 = nullptr;
   HWND Label3 = nullptr, StaticText5 = nullptr, StaticText7 = nullptr, Label4 = nullptr, Label5 = nullptr;
 
- private:
+ protected:
+  void CreateControls() override;
 };
 
 // The error panel, for the main window's exception handler.

@@ -88,7 +88,6 @@ void TFolderChoicePanel::ProposeFolder(const std::string& folder) {
 }
 
 void TFolderChoicePanel::SyncTree() {
-  if (!FolderTree) return;
   DetachChange();
   try {
     std::string t = GetText(Edit1);

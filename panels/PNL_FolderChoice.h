@@ -21,7 +21,7 @@ class TFolderChoicePanel : public TFramePanel {
   virtual void FolderTreeChange() = 0;
 
   HWND Edit1 = nullptr;
-  std::unique_ptr<TShellTreeView> FolderTree;  // made at the first show
+  std::unique_ptr<TShellTreeView> FolderTree;  // made with the other controls
 
  protected:
   TFolderChoicePanel(std::string componentName, std::string title, std::string treeHint);

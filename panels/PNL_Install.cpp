@@ -35,7 +35,9 @@ constexpr TControlDecl<TPnlInstall> kControls[] = {
 };
 }  // namespace
 
-TPnlInstall::TPnlInstall() : TFramePanel("PnlInstall", "Install or upgrade?") {
+TPnlInstall::TPnlInstall() : TFramePanel("PnlInstall", "Install or upgrade?") {}
+
+void TPnlInstall::CreateControls() {
   Build(*this, std::span(kControls));
   SetChecked(RadioButton1, true);
   SetChecked(CheckBox1, true);

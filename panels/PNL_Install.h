@@ -20,5 +20,6 @@ class TPnlInstall : public TFramePanel {
   HWND Label4a = nullptr, RadioButton1 = nullptr, RadioButton2 = nullptr, Label1 = nullptr, CheckBox1 = nullptr;
   HWND Label3 = nullptr, StaticText1 = nullptr;
 
- private:
+ protected:
+  void CreateControls() override;
 };

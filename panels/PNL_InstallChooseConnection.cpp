@@ -21,7 +21,9 @@ constexpr TControlDecl<P> kControls[] = {
 }  // namespace
 
 TPNLInstallChooseConnection::TPNLInstallChooseConnection()
-    : TFramePanel("PNLInstallChooseConnection", "Select your internet-connection") {
+    : TFramePanel("PNLInstallChooseConnection", "Select your internet-connection") {}
+
+void TPNLInstallChooseConnection::CreateControls() {
   Build(*this, std::span(kControls));
   for (int i = 0; i < ItemCount; ++i) {
     // The first item opens the group for the arrow keys; the ticked one takes the tab stop.

@@ -22,5 +22,6 @@ class TPNLInstallChooseConnection : public TFramePanel {
   HWND Image1 = nullptr, StaticText1 = nullptr, rgConnection = nullptr;
   std::array<HWND, ItemCount> Items{};
 
- private:
+ protected:
+  void CreateControls() override;
 };

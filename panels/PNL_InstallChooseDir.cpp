@@ -22,9 +22,12 @@ constexpr TControlDecl<TPnlInstallChooseDir> kControls[] = {
 }  // namespace
 
 TPnlInstallChooseDir::TPnlInstallChooseDir()
-    : TFolderChoicePanel("PnlInstallChooseDir", "Choose installation folder", "Choose installation folder") {
+    : TFolderChoicePanel("PnlInstallChooseDir", "Choose installation folder", "Choose installation folder") {}
+
+void TPnlInstallChooseDir::CreateControls() {
   Build(*this, std::span(kControls));
   HookEdit();
+  CreateFolderTree();
 }
 
 void TPnlInstallChooseDir::InitButtons(tKvButtonBar& bar) {
@@ -38,7 +41,6 @@ void TPnlInstallChooseDir::BeforeShow() {
           "The installation folder is the folder\ron your hard disk where Korvane P2P program files\rand the "
           "Korvane P2P data file will be placed.\r\rIn most common cases the folder proposed\ris the best place and "
           "you can just press\rthe \"next\" button, otherwise choose a folder.");
-  if (!FolderTree) CreateFolderTree();
   if (GInstallDir.empty()) GInstallDir = ProposedInstallDir();
   ProposeFolder(GInstallDir);
 }

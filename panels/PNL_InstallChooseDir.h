@@ -18,5 +18,6 @@ class TPnlInstallChooseDir : public TFolderChoicePanel {
 
   HWND Image5 = nullptr, StaticText1 = nullptr;
 
- private:
+ protected:
+  void CreateControls() override;
 };

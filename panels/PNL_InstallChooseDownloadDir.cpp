@@ -17,9 +17,12 @@ constexpr TControlDecl<TPNLInstallChooseDownloadDir> kControls[] = {
 }  // namespace
 
 TPNLInstallChooseDownloadDir::TPNLInstallChooseDownloadDir()
-    : TFolderChoicePanel("PNLInstallChooseDownloadDir", "Choose download folder", "Choose download folder") {
+    : TFolderChoicePanel("PNLInstallChooseDownloadDir", "Choose download folder", "Choose download folder") {}
+
+void TPNLInstallChooseDownloadDir::CreateControls() {
   Build(*this, std::span(kControls));
   HookEdit();
+  CreateFolderTree();
 }
 
 void TPNLInstallChooseDownloadDir::InitButtons(tKvButtonBar& bar) {
@@ -33,7 +36,6 @@ void TPNLInstallChooseDownloadDir::BeforeShow() {
           "The download folder is the folder\ron your hard disk where Korvane P2P puts the\rdownloaded files when "
           "they are completed.\r\rIn most common cases the folder proposed\ris the best place and you can just "
           "press\rthe \"next\" button, otherwise choose a folder.");
-  if (!FolderTree) CreateFolderTree();
   if (GDownloadDir.empty()) GDownloadDir = ProposedDownloadDir(GInstallDir);
   ProposeFolder(GDownloadDir);
 }

@@ -18,5 +18,6 @@ class TPNLInstallChooseDownloadDir : public TFolderChoicePanel {
 
   HWND Image5 = nullptr, StaticText1 = nullptr;
 
- private:
+ protected:
+  void CreateControls() override;
 };

@@ -17,9 +17,9 @@ constexpr TControlDecl<P> kControls[] = {
 };
 }  // namespace
 
-TPNLInstallGo::TPNLInstallGo() : TFramePanel("PNLInstallGo", "Ready to install") {
-  Build(*this, std::span(kControls));
-}
+TPNLInstallGo::TPNLInstallGo() : TFramePanel("PNLInstallGo", "Ready to install") {}
+
+void TPNLInstallGo::CreateControls() { Build(*this, std::span(kControls)); }
 
 void TPNLInstallGo::InitButtons(tKvButtonBar& bar) {
   bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });

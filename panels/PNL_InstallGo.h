@@ -15,5 +15,6 @@ class TPNLInstallGo : public TFramePanel {
 
   HWND Image7 = nullptr, Label1 = nullptr, Label2 = nullptr, Label6 = nullptr, Label7 = nullptr, Label9 = nullptr;
 
- private:
+ protected:
+  void CreateControls() override;
 };

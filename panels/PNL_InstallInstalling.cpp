@@ -20,9 +20,9 @@ constexpr TControlDecl<P> kControls[] = {
 
 TPNLInstallInstalling::TPNLInstallInstalling()
     : TFramePanel("PNLInstallInstalling", "Installing Korvane P2P"),
-      run_({[this](int position, int) { ShowInstallProgress(position); }, {}}) {
-  Build(*this, std::span(kControls));
-}
+      run_({[this](int position, int) { ShowInstallProgress(position); }, {}}) {}
+
+void TPNLInstallInstalling::CreateControls() { Build(*this, std::span(kControls)); }
 
 void TPNLInstallInstalling::ShowInstallProgress(int Position) {
   SendMessageW(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(Position), 0);

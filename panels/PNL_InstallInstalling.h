@@ -17,6 +17,9 @@ class TPNLInstallInstalling : public TFramePanel {
 
   HWND Label12 = nullptr, ProgressBar1 = nullptr;
 
+ protected:
+  void CreateControls() override;
+
  private:
   TEngineRun run_;
 };

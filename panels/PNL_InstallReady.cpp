@@ -19,9 +19,9 @@ constexpr TControlDecl<P> kControls[] = {
 };
 }  // namespace
 
-TPNLInstallReady::TPNLInstallReady() : TFramePanel("PNLInstallReady", "Installation of Korvane P2P ready") {
-  Build(*this, std::span(kControls));
-}
+TPNLInstallReady::TPNLInstallReady() : TFramePanel("PNLInstallReady", "Installation of Korvane P2P ready") {}
+
+void TPNLInstallReady::CreateControls() { Build(*this, std::span(kControls)); }
 
 void TPNLInstallReady::InitButtons(tKvButtonBar& bar) {
   bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });

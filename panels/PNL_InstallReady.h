@@ -13,5 +13,6 @@ class TPNLInstallReady : public TFramePanel {
 
   HWND Label9 = nullptr, Panel45 = nullptr, Image1 = nullptr, Label11 = nullptr;
 
- private:
+ protected:
+  void CreateControls() override;
 };

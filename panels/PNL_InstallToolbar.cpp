@@ -33,7 +33,9 @@ constexpr TControlDecl<P> kControls[] = {
 void (*GOpenWebPage)(const std::string& url) = ShellOpen;
 
 TPNLInstallToolbar::TPNLInstallToolbar()
-    : TFramePanel("PNLInstallToolbar", "Intergrate the Korvane Toolbar in your browser") {
+    : TFramePanel("PNLInstallToolbar", "Intergrate the Korvane Toolbar in your browser") {}
+
+void TPNLInstallToolbar::CreateControls() {
   Build(*this, std::span(kControls));
   SendMessageW(CheckBox1, BM_SETCHECK, BST_CHECKED, 0);
   Arrange();

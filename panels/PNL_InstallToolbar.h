@@ -21,6 +21,7 @@ class TPNLInstallToolbar : public TFramePanel {
 
  protected:
   void Arrange() override;
+  void CreateControls() override;
 };
 
 // The toolbar provider's licence agreement.

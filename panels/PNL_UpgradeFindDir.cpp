@@ -23,9 +23,9 @@ constexpr char kNothingFound[] =
     "not possible.";
 }  // namespace
 
-TPnlUpgradeFindDir::TPnlUpgradeFindDir() : TFramePanel("PnlUpgradeFindDir", "Searching Korvane P2P") {
-  Build(*this, std::span(kControls));
-}
+TPnlUpgradeFindDir::TPnlUpgradeFindDir() : TFramePanel("PnlUpgradeFindDir", "Searching Korvane P2P") {}
+
+void TPnlUpgradeFindDir::CreateControls() { Build(*this, std::span(kControls)); }
 
 bool TPnlUpgradeFindDir::ShowSearchProgress(uint8_t Percent) {
   SendMessageW(ProgressBar1, PBM_SETPOS, Percent, 0);

@@ -21,6 +21,9 @@ class TPnlUpgradeFindDir : public TFramePanel {
   // Drives and folders the search sees; tests put a platform of their own in place.
   TFindPlatform* Platform = &win32_;
 
+ protected:
+  void CreateControls() override;
+
  private:
   TWin32FindPlatform win32_;
 };

@@ -19,9 +19,9 @@ constexpr TControlDecl<P> kControls[] = {
 };
 }  // namespace
 
-TPNLUpgradeReady::TPNLUpgradeReady() : TFramePanel("PNLUpgradeReady", "Upgrade of Korvane P2P ready") {
-  Build(*this, std::span(kControls));
-}
+TPNLUpgradeReady::TPNLUpgradeReady() : TFramePanel("PNLUpgradeReady", "Upgrade of Korvane P2P ready") {}
+
+void TPNLUpgradeReady::CreateControls() { Build(*this, std::span(kControls)); }
 
 void TPNLUpgradeReady::InitButtons(tKvButtonBar& bar) {
   bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });

@@ -13,5 +13,6 @@ class TPNLUpgradeReady : public TFramePanel {
 
   HWND Label9 = nullptr, Image8 = nullptr, Panel45 = nullptr, Label11 = nullptr;
 
- private:
+ protected:
+  void CreateControls() override;
 };

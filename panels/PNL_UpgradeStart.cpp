@@ -13,9 +13,9 @@ constexpr TControlDecl<P> kControls[] = {
 };
 }  // namespace
 
-TPNLUpgradeStart::TPNLUpgradeStart() : TFramePanel("PNLUpgradeStart", "Ready to upgrade") {
-  Build(*this, std::span(kControls));
-}
+TPNLUpgradeStart::TPNLUpgradeStart() : TFramePanel("PNLUpgradeStart", "Ready to upgrade") {}
+
+void TPNLUpgradeStart::CreateControls() { Build(*this, std::span(kControls)); }
 
 void TPNLUpgradeStart::InitButtons(tKvButtonBar& bar) {
   bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });

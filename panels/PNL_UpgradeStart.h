@@ -13,4 +13,7 @@ class TPNLUpgradeStart : public TFramePanel {
   void UpgradeClick();
 
   HWND Label13 = nullptr, ComboBoxUpgrade = nullptr;
+
+ protected:
+  void CreateControls() override;
 };

@@ -20,9 +20,9 @@ constexpr TControlDecl<P> kControls[] = {
 TPNLUpgradeUpgrading::TPNLUpgradeUpgrading()
     : TFramePanel("PNLUpgradeUpgrading", "Upgrading Korvane P2P"),
       run_({[this](int position, int) { ShowUpgradeProgress(position); },
-            [this](const std::string& text) { SetTextOf(Label1, text); }}) {
-  Build(*this, std::span(kControls));
-}
+            [this](const std::string& text) { SetTextOf(Label1, text); }}) {}
+
+void TPNLUpgradeUpgrading::CreateControls() { Build(*this, std::span(kControls)); }
 
 void TPNLUpgradeUpgrading::ShowUpgradeProgress(int Value) {
   SendMessageW(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(Value), 0);

@@ -28,6 +28,9 @@ class TPNLUpgradeUpgrading : public TFramePanel {
   // Ends the process after a self-update; tests keep their process.
   static inline std::function<void(int)> EndProcess = [](int code) { ExitProcess(static_cast<UINT>(code)); };
 
+ protected:
+  void CreateControls() override;
+
  private:
   TEngineRun run_;
 };

@@ -132,11 +132,14 @@ class TPnlWelcome::TStage : public TWindow {
 };
 
 TPnlWelcome::TPnlWelcome() : TFramePanel("PnlWelcome", "Welcome") {
-  Build(*this, std::span(kControls));
   for (size_t i = 0; i < words_.size(); ++i) {
     words_[i] = {kWords[i].Left, kWords[i].Top, kWords[i].Width, kWords[i].Height};
     DrawMotion(words_[i]);
   }
+}
+
+void TPnlWelcome::CreateControls() {
+  Build(*this, std::span(kControls));
   Image2 = std::make_unique<TStage>(*this);
   SetTimer(Handle(), kTimer1, 50, nullptr);
   timer1Enabled_ = true;

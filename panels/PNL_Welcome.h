@@ -26,6 +26,7 @@ class TPnlWelcome : public TFramePanel {
   HWND StaticText8 = nullptr;
 
  protected:
+  void CreateControls() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void Arrange() override;
 

@@ -219,6 +219,7 @@ TEST_F(Accessibility, EveryControlOfEveryPanelHasAName) {
   for (TFramePanel* panel : form->Panels()) {
     SCOPED_TRACE(panel->Name());
     // The panels that start an engine or a search do it after showing; their texts are set before.
+    panel->EnsureControls();
     panel->BeforeShow();
     std::vector<HWND> controls;
     EnumChildWindows(

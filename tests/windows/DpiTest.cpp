@@ -84,7 +84,10 @@ class Dpi : public TWizardTest {
 
   // Every panel with the texts its BeforeShow puts in.
   void ShowTexts() {
-    for (TFramePanel* panel : form->Panels()) panel->BeforeShow();
+    for (TFramePanel* panel : form->Panels()) {
+      panel->EnsureControls();
+      panel->BeforeShow();
+    }
   }
 
   // Each text that does not fit its control, or a control that its parent cuts.

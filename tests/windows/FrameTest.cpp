@@ -13,7 +13,10 @@ namespace {
 // A panel that records how the frame drives it.
 class TProbePanel : public TFramePanel {
  public:
-  TProbePanel(const char* name, const char* title) : TFramePanel(name, title) {
+  TProbePanel(const char* name, const char* title) : TFramePanel(name, title) {}
+  void CreateControls() override {
+    ++createControls;
+    controlsBeforeFirstShow = beforeShow == 0 && initButtons == 0;
     Build(*this, std::span(kControls));
   }
   void InitButtons(tKvButtonBar& bar) override {
@@ -29,7 +32,8 @@ class TProbePanel : public TFramePanel {
     ++afterShow;
     if (onAfterShow) onAfterShow();
   }
-  int initButtons = 0, beforeShow = 0, afterShow = 0, exitClicks = 0, nextClicks = 0;
+  int createControls = 0, initButtons = 0, beforeShow = 0, afterShow = 0, exitClicks = 0, nextClicks = 0;
+  bool controlsBeforeFirstShow = false;
   std::function<void()> onNext, onAfterShow;
   HWND Edit1 = nullptr, CheckBox1 = nullptr;
 
@@ -240,6 +244,25 @@ TEST_F(Frame, ClickingTheBarKeepsTheFocusInTheTextBox) {
   ClickBar(Bar().RightButton(1));
   EXPECT_EQ(probeA->nextClicks, 1);
   EXPECT_EQ(GetFocus(), probeA->Edit1);
+}
+
+TEST_F(Frame, ControlsAreMadeOnceJustBeforeTheFirstShow) {
+  EXPECT_EQ(probeA->Handle(), nullptr) << "a panel that never showed has no window";
+  EXPECT_EQ(probeA->Edit1, nullptr);
+  form->Show();
+  form->ShowPanel("PnlProbeA", false);
+  EXPECT_EQ(probeA->createControls, 1);
+  EXPECT_TRUE(probeA->controlsBeforeFirstShow);
+  EXPECT_TRUE(IsChild(form->Handle(), probeA->Handle()));
+  EXPECT_TRUE(IsChild(probeA->Handle(), probeA->Edit1));
+  EXPECT_EQ(GetFocus(), probeA->Edit1) << "the first show already focuses the panel's first control";
+  const HWND edit = probeA->Edit1;
+  form->ShowPanel("PNLProbeB", false);
+  form->ShowPanel("PnlProbeA", false);
+  probeA->EnsureControls();
+  EXPECT_EQ(probeA->createControls, 1);
+  EXPECT_EQ(probeA->Edit1, edit);
+  EXPECT_EQ(probeB->createControls, 1);
 }
 
 TEST_F(Frame, ShowPanelByAnyCaseAndUnknownNames) {

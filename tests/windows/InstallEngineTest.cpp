@@ -438,6 +438,7 @@ TEST_F(InstallPanel, AFailureEndsOnTheErrorPanel) {
 
 TEST(InstallProgress, CaptionIsTheNearestWholePerCentOfTheBar) {
   TPNLInstallInstalling panel;
+  panel.EnsureControls();
   const int max = InstallProgressMaximum();
   SendMessageA(panel.ProgressBar1, PBM_SETRANGE32, 0, max);
   const std::pair<int, const char*> cases[] = {

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "panels/PNL_Disclaimer.h"
+#include "panels/PNL_Error.h"
 #include "panels/PNL_Install.h"
 #include "panels/PNL_Welcome.h"
 #include "tests/windows/WizardTestUtil.h"
@@ -28,6 +30,24 @@ TEST_F(Welcome, FirstDrawsOfTheGeneratorGiveTheWordsTheirMotion) {
   }
   EXPECT_EQ(welcome.Words()[0].Left, 32);
   EXPECT_EQ(welcome.Words()[6].Top, 328);
+}
+
+TEST_F(Welcome, OfAllPanelsOnlyTheWelcomeHasWindowsAtStart) {
+  std::vector<HWND> panels;
+  EnumChildWindows(
+      form->Handle(),
+      [](HWND h, LPARAM found) -> BOOL {
+        char cls[32];
+        if (GetClassNameA(h, cls, sizeof cls) && std::string(cls) == "KvFramePanel")
+          reinterpret_cast<std::vector<HWND>*>(found)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&panels));
+  EXPECT_EQ(panels, std::vector<HWND>{form->ActivePanel()->Handle()});
+  EXPECT_NE(GetWindow(form->ActivePanel()->Handle(), GW_CHILD), nullptr);
+  // The other panels are there all the same: the last one made, the error panel, takes failures.
+  ASSERT_NE(GPnlError, nullptr);
+  EXPECT_EQ(GPnlError->Handle(), nullptr);
 }
 
 TEST_F(Welcome, WordsMoveUntilNextAndNeverAgain) {

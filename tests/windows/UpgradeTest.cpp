@@ -307,9 +307,9 @@ class Locked : public Upgrade {
   void RunWatched(size_t unlockAfter) {
     self = this;
     limit = unlockAfter;
-    label = engine->Label1;
+    // The panel makes its label at its first show, which the engine run starts.
     const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) {
-      const std::string now = Text(self->label);
+      const std::string now = Text(self->engine->Label1);
       if (now.empty() || now == "." || (!self->seen.empty() && self->seen.back() == now)) return;
       self->seen.push_back(now);
       if (self->seen.size() == self->limit) self->lock.reset();
@@ -324,7 +324,6 @@ class Locked : public Upgrade {
 
   const std::string client = std::string(kDir) + "Korvane.Exe";
   TFileHandle lock;
-  HWND label = nullptr;
   std::vector<std::string> seen;
   size_t limit = 0;
   static inline Locked* self = nullptr;
@@ -335,7 +334,7 @@ TEST_F(Locked, ThreeFailedAttemptsEachShowTheirNumberThenTheFourthSucceeds) {
   TPNLUpgradeUpgrading::Retry.Step = std::chrono::milliseconds(20);
   RunWatched(3);
   EXPECT_EQ(seen, (std::vector<std::string>{Retry(1), Retry(2), Retry(3)}));
-  EXPECT_EQ(Text(label), "");
+  EXPECT_EQ(Text(engine->Label1), "");
   EXPECT_EQ(ActiveName(), "PNLUpgradeReady");
   EXPECT_EQ(FileSize(client), KClientProgram.USize);
   EXPECT_FALSE(Exists(client + ".tmp"));
