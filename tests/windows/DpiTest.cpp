@@ -187,6 +187,7 @@ TEST_F(Dpi, TextsSetLaterAreFittedAgain) {
   for (TFramePanel* panel : form->Panels())
     if (panel->Name() == "PNLInstallGo") summary = panel;
   ASSERT_EQ(summary->Name(), "PNLInstallGo");
+  summary->EnsureControls();
   summary->BeforeShow();
   EXPECT_EQ(CutTexts(*summary), std::vector<std::string>{});
   HWND folder = nullptr;
@@ -248,6 +249,14 @@ TEST_F(Dpi, ChangeLaysEverythingOutAgainAndBack) {
   EXPECT_EQ(bar144.right - bar144.left, bar96.right - bar96.left);
   SwitchTo(144);
   EXPECT_EQ(Layout(), at144) << "the same DPI gives the same layout, however often it comes";
+
+  // Panels make their windows at their first show: one made after the change stands as one
+  // made before it and moved.
+  form.reset();
+  form = std::make_unique<TFormMain>(TCommandLine{});
+  SwitchTo(144);
+  ShowTexts();
+  EXPECT_EQ(Layout(), at144);
 }
 
 }  // namespace
