@@ -146,9 +146,6 @@ TClassInfo ClassOf(TKind kind) {
   return {L"STATIC", 0, 0};
 }
 
-}  // namespace
-
-namespace {
 bool IsText(TKind kind) { return kind == TKind::Label || kind == TKind::StaticText; }
 
 // One memory DC measures every text; a window DC per control costs a round trip to the window
