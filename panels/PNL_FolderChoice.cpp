@@ -58,9 +58,7 @@ void TFolderChoicePanel::CreateFolderTree() {
   FolderTree = std::make_unique<TShellTreeView>(Handle(), 288, 40, 393, 289, treeHint_, &FolderTreeAddFolder);
 }
 
-void TFolderChoicePanel::Arrange() {
-  if (FolderTree) FolderTree->Rescale();
-}
+void TFolderChoicePanel::Arrange() { FolderTree->Rescale(); }
 
 void TFolderChoicePanel::FolderTreeAddFolder(const std::string& Folder, bool FileSystem, bool& CanAdd) {
   std::string root = Folder.substr(0, 3);

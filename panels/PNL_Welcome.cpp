@@ -157,9 +157,7 @@ void TPnlWelcome::Timer1Timer() {
   InvalidateRect(Image2->Handle(), nullptr, FALSE);
 }
 
-void TPnlWelcome::Arrange() {
-  if (Image2) Image2->Rescale();
-}
+void TPnlWelcome::Arrange() { Image2->Rescale(); }
 
 void TPnlWelcome::MoveWord(int i) { ::MoveWord(words_[i - 1], kPictureWidth, kPanelHeight); }
 
