@@ -19,7 +19,6 @@ target_link_libraries(kvcore PUBLIC ole32 oleaut32)
 file(GLOB KV_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/lib/win/*.cpp)
 list(REMOVE_ITEM KV_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp ${CMAKE_SOURCE_DIR}/lib/win/WinText.cpp)
 add_library(kvwin STATIC ${KV_WIN_SOURCES})
-target_include_directories(kvwin PUBLIC /usr/include/stb)
 target_link_libraries(kvwin PUBLIC kvcore gdi32 user32 shell32 ole32 oleaut32 uuid advapi32)
 
 # The carried programs come first: the payload layer embeds them.

@@ -2,7 +2,7 @@
 # Installs what the builds and tests need; quiet and quick when everything is already there.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ zlib1g-dev googletest libgtest-dev
-      g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libz-mingw-w64-dev libstb-dev
+      g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libz-mingw-w64-dev
       wine wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick python3 clang libclang-rt-14-dev
       locales)
 missing=()

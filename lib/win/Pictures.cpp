@@ -1,50 +1,48 @@
 #include "lib/win/Pictures.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_JPEG
-#define STBI_NO_STDIO
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#include <stb_image.h>
-#pragma GCC diagnostic pop
+#include <olectl.h>
 
-#include <memory>
+#include <cstring>
 
 #include "lib/win/WinText.h"
 
+// The system's own picture loader decodes the JPEG resources, so the installer carries no
+// decoder of its own; HALFTONE then scales its bitmap to the control as before.
 TBitmapHandle LoadPicture(const char* name, int width, int height) {
   HRSRC res = FindResourceW(nullptr, Wide(name).c_str(), RT_RCDATA);
   HGLOBAL data = res ? LoadResource(nullptr, res) : nullptr;
   if (!data || width <= 0 || height <= 0) return {};
-  int w = 0, h = 0, channels = 0;
-  std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels(
-      stbi_load_from_memory(static_cast<const stbi_uc*>(LockResource(data)),
-                            static_cast<int>(SizeofResource(nullptr, res)), &w, &h, &channels, 4),
-      stbi_image_free);
-  if (!pixels) return {};
-  // stb gives RGBA, a DIB wants BGRA.
-  stbi_uc* p = pixels.get();
-  for (int i = 0; i < w * h; ++i, p += 4) std::swap(p[0], p[2]);
-
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;  // top-down
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  const DWORD size = SizeofResource(nullptr, res);
+  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!copy) return {};
+  std::memcpy(GlobalLock(copy), LockResource(data), size);
+  GlobalUnlock(copy);
+  TComPtr<IStream> stream;
+  if (FAILED(CreateStreamOnHGlobal(copy, TRUE, stream.put()))) {
+    GlobalFree(copy);
+    return {};
+  }
+  TComPtr<IPicture> picture;
+  OLE_HANDLE handle = 0;
+  if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture, picture.put_void())) ||
+      FAILED(picture->get_Handle(&handle)) || !handle)
+    return {};
+  BITMAP source{};
+  GetObjectW(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof(source), &source);
 
   HDC screen = GetDC(nullptr);
   TBitmapHandle bitmap(CreateCompatibleBitmap(screen, width, height));
   HDC dc = CreateCompatibleDC(screen);
+  HDC from = CreateCompatibleDC(screen);
   ReleaseDC(nullptr, screen);
   {
     TSelectGuard sel(dc, bitmap.get());
+    TSelectGuard selFrom(from, reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchDIBits(dc, 0, 0, width, height, 0, 0, w, h, pixels.get(), &bi, DIB_RGB_COLORS, SRCCOPY);
+    StretchBlt(dc, 0, 0, width, height, from, 0, 0, source.bmWidth, source.bmHeight, SRCCOPY);
   }
+  DeleteDC(from);
   DeleteDC(dc);
   return bitmap;
 }

@@ -1,4 +1,4 @@
-// The panels' pictures: JPEG files carried as RCDATA resources, decoded with stb_image.
+// The panels' pictures: JPEG files carried as RCDATA resources, decoded by the system (OleLoadPicture).
 #pragma once
 #include <windows.h>
 
