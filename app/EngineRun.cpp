@@ -20,7 +20,7 @@ void OpenAppLog(const std::string& file) { LogInstance() = std::make_unique<TIns
 TEngineRun::TEngineRun(THandlers handlers) : handlers_(std::move(handlers)) {}
 
 TEngineRun::~TEngineRun() {
-  if (worker_.joinable()) worker_.join();
+  worker_.Join();
   // Never started: nothing queued, and no window (a null one would peek at every window's messages).
   if (!Handle()) return;
   // Closures still queued for this window would never run: free them.
@@ -30,12 +30,12 @@ TEngineRun::~TEngineRun() {
 }
 
 void TEngineRun::Start(std::function<TDone(TEngineEvents&)> work) {
-  if (worker_.joinable()) worker_.join();
+  worker_.Join();
   // The window that carries the engine's reports is made at the first run, not with the
   // progress panels: they are made before the wizard's first frame.
   if (!Handle()) CreateHandle(L"KvEngineRun", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
   if (FormMain) FormMain->SetEngineRunning(true);
-  worker_ = std::thread([this, work = std::move(work)] {
+  worker_ = TThread([this, work = std::move(work)] {
     const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     TDone done;
     std::string error;
@@ -56,7 +56,7 @@ void TEngineRun::Start(std::function<TDone(TEngineEvents&)> work) {
 }
 
 void TEngineRun::Finish() {
-  if (worker_.joinable()) worker_.join();
+  worker_.Join();
   if (FormMain) FormMain->SetEngineRunning(false);
   // The last position the engine reported, whether or not its message came first.
   if (handlers_.Progress && maximum_ > 0) handlers_.Progress(position_, maximum_);

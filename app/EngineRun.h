@@ -6,10 +6,10 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "engine/Engine.h"
 #include "engine/InstallLog.h"
+#include "lib/win/WinThread.h"
 #include "lib/win/Window.h"
 
 // The log of this run of the installer (/LOG=file); writes nothing until opened.
@@ -30,7 +30,7 @@ class TEngineRun final : public TEngineEvents, private TWindow {
   // Starts `work` on a worker thread with COM initialised. Its result runs on the UI thread;
   // an error raised by the work goes to the application's exception handler there.
   void Start(std::function<TDone(TEngineEvents&)> work);
-  bool Running() const { return worker_.joinable(); }
+  bool Running() const { return worker_.Joinable(); }
 
   // TEngineEvents, called on the worker thread.
   void Progress(int position, int maximum) override;
@@ -45,7 +45,7 @@ class TEngineRun final : public TEngineEvents, private TWindow {
   void Finish();
 
   THandlers handlers_;
-  std::thread worker_;
+  TThread worker_;
   std::atomic<int> position_{0}, maximum_{0};
   std::atomic<bool> progressPosted_{false};
 };

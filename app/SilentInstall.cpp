@@ -2,7 +2,6 @@
 
 #include <objbase.h>
 
-#include <chrono>
 
 #include "app/Appl_Globals.h"
 #include "engine/Engine.h"
@@ -36,8 +35,8 @@ void SendErrorReport(const TInstallPlan& plan, const std::string& message) {
       ErrorReportURL(UnpackURL(GReportURL), "Installing Korvane P2P", {plan.InstallDir, plan.DownloadDir, "", ""},
                      message),
       nullptr);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-  while (tLibGetMemStreamFromTheWeb::Pending() > 0 && std::chrono::steady_clock::now() < deadline)
+  const ULONGLONG deadline = GetTickCount64() + 15000;
+  while (tLibGetMemStreamFromTheWeb::Pending() > 0 && GetTickCount64() < deadline)
     ProcessMessagesFor(20);
 }
 

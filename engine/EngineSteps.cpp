@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <exception>
-#include <thread>
 #include <vector>
 #include <stdexcept>
 
@@ -11,6 +10,7 @@
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
 #include "lib/win/WinText.h"
+#include "lib/win/WinThread.h"
 
 namespace {
 std::string ErrorText(std::exception_ptr error) {
@@ -67,7 +67,7 @@ void SaveShortcuts(TEngineEvents& events, const std::vector<TShortcut>& links) {
   // links are saved side by side. The first failure is the step's.
   std::vector<std::exception_ptr> failure(links.size());
   {
-    std::vector<std::jthread> savers;
+    std::vector<TThread> savers;
     for (size_t i = 0; i < links.size(); ++i)
       savers.emplace_back([&, i] {
         try {

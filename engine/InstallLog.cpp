@@ -32,7 +32,7 @@ void TInstallLog::Line(const std::string& text) {
   put(17, 2, t.wSecond);
   put(20, 3, t.wMilliseconds);
   const std::string line = stamp + text + "\r\n";
-  std::lock_guard lock(mutex_);
+  TLock::TGuard guard(lock_);
   DWORD written = 0;
   WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }

@@ -2,8 +2,9 @@
 // the outcome. Each line reaches the file as it happens, so a run that dies still leaves it.
 #pragma once
 #include <memory>
-#include <mutex>
 #include <string>
+
+#include "lib/win/WinThread.h"
 
 class TInstallLog {
  public:
@@ -20,7 +21,7 @@ class TInstallLog {
 
  private:
   void* file_ = nullptr;
-  std::mutex mutex_;
+  TLock lock_;
 };
 
 // Where a silent run without /LOG writes its log: "Korvane P2P Install.log" in the temporary folder.

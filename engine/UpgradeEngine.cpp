@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <thread>
 
 #include "engine/Engine.h"
 #include "engine/EngineSteps.h"
@@ -14,7 +13,7 @@
 
 namespace {
 void Wait(const TRetryPolicy& policy, int steps) {
-  for (int i = 0; i < steps; ++i) std::this_thread::sleep_for(policy.Step);
+  for (int i = 0; i < steps; ++i) Sleep(static_cast<DWORD>(policy.Step.count()));
 }
 }  // namespace
 

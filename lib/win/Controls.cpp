@@ -194,6 +194,21 @@ int FreeBottom(HWND control, const RECT& rect) {
 }
 }  // namespace
 
+void TControlHost::BuildTable(std::span<const TControlDecl<TControlHost>> decls) {
+  std::vector<HWND> made;
+  for (const auto& d : decls) {
+    TInfo info{d.TextColor, d.BackColor, {}, {}, {}};
+    if (d.OnClick) info.OnClick = [this, f = d.OnClick] { (this->*f)(); };
+    if (d.OnChange) info.OnChange = [this, f = d.OnChange] { (this->*f)(); };
+    if (d.OnExit) info.OnExit = [this, f = d.OnExit] { (this->*f)(); };
+    made.push_back(Create(d.Kind, d.Parent ? this->*(d.Parent) : Handle(), d.Left, d.Top, d.Width, d.Height, d.Text,
+                          d.Font, d.Style, std::move(info)));
+    if (d.Field) this->*(d.Field) = made.back();
+  }
+  // Free space is known only once every control of the table stands.
+  for (HWND h : made) Fit(h);
+}
+
 HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, const char* text,
                           const TFontSpec& font, DWORD style, TInfo info) {
   HWND hwnd;

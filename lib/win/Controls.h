@@ -2,12 +2,14 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "lib/win/WinApp.h"
@@ -64,20 +66,20 @@ class TControlHost : public TWindow {
   };
   explicit TControlHost(COLORREF colour) : Color(colour) {}
 
+  // The table's member pointers are seen as the host's (P is one), so that one builder serves
+  // every panel instead of a copy per panel.
   template <class P, size_t N>
-  void Build(P& self, std::span<const TControlDecl<P>, N> decls) {
-    std::vector<HWND> made;
-    for (const auto& d : decls) {
-      TInfo info{d.TextColor, d.BackColor, {}, {}, {}};
-      if (d.OnClick) info.OnClick = [&self, f = d.OnClick] { (self.*f)(); };
-      if (d.OnChange) info.OnChange = [&self, f = d.OnChange] { (self.*f)(); };
-      if (d.OnExit) info.OnExit = [&self, f = d.OnExit] { (self.*f)(); };
-      made.push_back(Create(d.Kind, d.Parent ? self.*(d.Parent) : Handle(), d.Left, d.Top, d.Width, d.Height,
-                            d.Text, d.Font, d.Style, std::move(info)));
-      if (d.Field) self.*(d.Field) = made.back();
+  void Build(P& /* this panel */, std::span<const TControlDecl<P>, N> decls) {
+    static_assert(std::is_base_of_v<TControlHost, P>);
+    std::array<TControlDecl<TControlHost>, N> table;
+    for (size_t i = 0; i < N; ++i) {
+      const TControlDecl<P>& d = decls[i];
+      table[i] = {d.Kind, static_cast<HWND TControlHost::*>(d.Field), d.Left, d.Top, d.Width, d.Height, d.Text,
+                  d.Font, d.TextColor, d.BackColor, d.Style, static_cast<HWND TControlHost::*>(d.Parent),
+                  static_cast<void (TControlHost::*)()>(d.OnClick), static_cast<void (TControlHost::*)()>(d.OnChange),
+                  static_cast<void (TControlHost::*)()>(d.OnExit)};
     }
-    // Free space is known only once every control of the table stands.
-    for (HWND h : made) Fit(h);
+    BuildTable(table);
   }
   // One control, placed in design pixels; Build makes its table's controls through here.
   HWND Create(TKind kind, HWND parent, int x, int y, int w, int h, const char* text, const TFontSpec& font,
@@ -94,6 +96,7 @@ class TControlHost : public TWindow {
     TFontSpec Font;
     TInfo Info;
   };
+  void BuildTable(std::span<const TControlDecl<TControlHost>> decls);
   COLORREF BackOf(HWND control) const;
   std::map<HWND, TControl> controls_;
   std::vector<std::unique_ptr<TWindow>> owned_;  // panels and pictures

@@ -3,11 +3,11 @@
 #include <wininet.h>
 
 #include <algorithm>
-#include <thread>
 
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
 #include "lib/win/WinText.h"
+#include "lib/win/WinThread.h"
 
 std::atomic<int> tLibGetMemStreamFromTheWeb::pending_{0};
 
@@ -79,12 +79,12 @@ void tLibGetMemStreamFromTheWeb::Create(const std::string& URL, TDoneEvent OnDon
   }();
   auto* fetch = new tLibGetMemStreamFromTheWeb(URL, std::move(OnDone), TimeoutMs, syncWindow);
   try {
-    std::thread([fetch] {
+    TThread([fetch] {
       fetch->Execute();
       // The main thread runs DoDone while this thread waits for it.
       SendMessageW(fetch->syncWindow_, kDoDone, 0, reinterpret_cast<LPARAM>(fetch));
       delete fetch;
-    }).detach();
+    }).Detach();
   } catch (...) {
     delete fetch;
     throw;

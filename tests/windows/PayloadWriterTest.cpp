@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 #include "payload/GB_Payload.h"
 #include "payload/win/GB_KorvaneP2P_exe.h"
 #include "payload/win/GB_Uninstall_exe.h"
@@ -134,3 +136,48 @@ TEST_F(PayloadWriter, FullDiskIsStreamWriteError) {
 }
 
 }  // namespace
+
+// The installer links its own small crc32 in place of zlib's; inflate checks gzip streams with it.
+TEST(GzipCrc, MatchesTheStandardCheckValueAndInflatesGzipStreams) {
+  const std::string check = "123456789";
+  EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef*>(check.data()), uInt(check.size())), 0xCBF43926UL);
+  EXPECT_EQ(crc32(0, nullptr, 0), 0UL);
+  // Split in two, the sum must come out the same.
+  const uLong first = crc32(0, reinterpret_cast<const Bytef*>(check.data()), 4);
+  EXPECT_EQ(crc32(first, reinterpret_cast<const Bytef*>(check.data() + 4), 5), 0xCBF43926UL);
+
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += std::to_string(i * 7919 % 1000) + ' ';
+  std::vector<Bytef> packed(text.size() + 1024);
+  z_stream z{};
+  ASSERT_EQ(deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY), Z_OK);  // gzip wrapper
+  z.next_in = reinterpret_cast<Bytef*>(text.data());
+  z.avail_in = uInt(text.size());
+  z.next_out = packed.data();
+  z.avail_out = uInt(packed.size());
+  ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+  packed.resize(z.total_out);
+  deflateEnd(&z);
+
+  // A gzip stream ends with the CRC of its text: inflate refuses it if its crc32 sums otherwise.
+  std::string out(text.size(), '\0');
+  z = {};
+  ASSERT_EQ(inflateInit2(&z, 15 + 16), Z_OK);
+  z.next_in = packed.data();
+  z.avail_in = uInt(packed.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = uInt(out.size());
+  EXPECT_EQ(inflate(&z, Z_FINISH), Z_STREAM_END);
+  inflateEnd(&z);
+  EXPECT_EQ(out, text);
+
+  packed[packed.size() - 8] ^= 1;  // the stored CRC, one bit off
+  z = {};
+  ASSERT_EQ(inflateInit2(&z, 15 + 16), Z_OK);
+  z.next_in = packed.data();
+  z.avail_in = uInt(packed.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = uInt(out.size());
+  EXPECT_EQ(inflate(&z, Z_FINISH), Z_DATA_ERROR);
+  inflateEnd(&z);
+}
