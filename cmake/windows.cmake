@@ -68,7 +68,7 @@ target_link_libraries(Install_Korvane PRIVATE kvapp)
 target_link_options(Install_Korvane PRIVATE -municode)
 # Drops what nothing calls from the static runtime libraries.
 target_link_options(Install_Korvane PRIVATE -Wl,--gc-sections)
-file(GLOB KV_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.jpg)
+file(GLOB KV_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.bmp)
 set_property(SOURCE resources/Install_Korvane.rc APPEND PROPERTY OBJECT_DEPENDS
              ${CMAKE_SOURCE_DIR}/resources/Install_Korvane.manifest ${CMAKE_SOURCE_DIR}/resources/Korvane.ico
              ${KV_PICTURES})

@@ -1,34 +1,18 @@
 #include "lib/win/Pictures.h"
 
-#include <olectl.h>
-
-#include <cstring>
-
 #include "lib/win/WinText.h"
 
-// The system's own picture loader decodes the JPEG resources, so the installer carries no
-// decoder of its own; HALFTONE then scales its bitmap to the control as before.
+// The bitmap comes from the user interface's own loader, so that no picture decoder is loaded
+// before the first frame (under Wine, the imaging components cost tens of milliseconds there).
+// At another DPI, HALFTONE scales it to the control.
 TBitmapHandle LoadPicture(const char* name, int width, int height) {
-  HRSRC res = FindResourceW(nullptr, Wide(name).c_str(), RT_RCDATA);
-  HGLOBAL data = res ? LoadResource(nullptr, res) : nullptr;
-  if (!data || width <= 0 || height <= 0) return {};
-  const DWORD size = SizeofResource(nullptr, res);
-  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-  if (!copy) return {};
-  std::memcpy(GlobalLock(copy), LockResource(data), size);
-  GlobalUnlock(copy);
-  TComPtr<IStream> stream;
-  if (FAILED(CreateStreamOnHGlobal(copy, TRUE, stream.put()))) {
-    GlobalFree(copy);
-    return {};
-  }
-  TComPtr<IPicture> picture;
-  OLE_HANDLE handle = 0;
-  if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture, picture.put_void())) ||
-      FAILED(picture->get_Handle(&handle)) || !handle)
-    return {};
-  BITMAP source{};
-  GetObjectW(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof(source), &source);
+  if (width <= 0 || height <= 0) return {};
+  TBitmapHandle source(static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), Wide(name).c_str(), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  if (!source) return {};
+  BITMAP size{};
+  GetObjectW(source.get(), sizeof(size), &size);
+  if (size.bmWidth == width && size.bmHeight == height) return source;
 
   HDC screen = GetDC(nullptr);
   TBitmapHandle bitmap(CreateCompatibleBitmap(screen, width, height));
@@ -37,10 +21,10 @@ TBitmapHandle LoadPicture(const char* name, int width, int height) {
   ReleaseDC(nullptr, screen);
   {
     TSelectGuard sel(dc, bitmap.get());
-    TSelectGuard selFrom(from, reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
+    TSelectGuard selFrom(from, source.get());
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, 0, 0, width, height, from, 0, 0, source.bmWidth, source.bmHeight, SRCCOPY);
+    StretchBlt(dc, 0, 0, width, height, from, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
   }
   DeleteDC(from);
   DeleteDC(dc);
