@@ -2,7 +2,6 @@
 
 #include <objbase.h>
 
-
 #include "app/Appl_Globals.h"
 #include "engine/Engine.h"
 #include "engine/InstallLog.h"

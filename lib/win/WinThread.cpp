@@ -7,7 +7,8 @@
 
 namespace {
 unsigned __stdcall Run(void* arg) {
-  std::unique_ptr<std::function<void()>>(static_cast<std::function<void()>*>(arg))->operator()();
+  const std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(arg));
+  (*body)();
   return 0;
 }
 }  // namespace
