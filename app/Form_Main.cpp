@@ -1,7 +1,10 @@
 #include "app/Form_Main.h"
 
 #include "app/Appl_Globals.h"
+#include "app/EngineRun.h"
+#include "app/SilentInstall.h"
 #include "lib/LIB_Text.h"
+#include "lib/win/SelfCheck.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
 
@@ -9,6 +12,7 @@ TFormMain* FormMain = nullptr;
 
 namespace {
 constexpr UINT_PTR kTimer1 = 1, kAlphaBlendTimer = 2;
+constexpr UINT kInstallerChecked = WM_APP + 11;
 constexpr int kClientWidth = 780, kClientHeight = 509;
 // Design places of the sliding parts.
 constexpr RECT kHeader{40, 31, 40 + 712, 31 + 41};
@@ -104,6 +108,7 @@ TFormMain::TFormMain(const TCommandLine& args) {
 }
 
 TFormMain::~TFormMain() {
+  installerCheck_.Join();
   SetPreTranslate(nullptr, nullptr);
   SetExceptionHandler(nullptr);
   // Panels go before the window that hosts them.
@@ -272,7 +277,31 @@ void TFormMain::SetEngineRunning(bool running) {
 
 void TFormMain::Close() {
   ShowWindow(Handle(), SW_HIDE);
-  PostQuitMessage(0);
+  PostQuitMessage(exitCode_);
+}
+
+void TFormMain::CheckInstallerBeside(std::function<std::string()> check) {
+  installerCheck_ = TThread([this, check = std::move(check)] {
+    installerDamage_ = check();
+    PostMessageW(Handle(), kInstallerChecked, 0, 0);
+  });
+}
+
+bool TFormMain::InstallerIntact() {
+  installerCheck_.Join();
+  if (installerDamage_.empty()) return true;
+  InstallerDamaged();
+  return false;
+}
+
+void TFormMain::InstallerDamaged() {
+  if (damageShown_) return;
+  damageShown_ = true;
+  AppLog().Line("Installer check: failed, " + installerDamage_ + ". " + KDamagedInstaller);
+  AppLog().Line("Outcome: nothing installed (exit code 2)");
+  MessageBoxW(Handle(), Wide(KDamagedInstaller).c_str(), L"Install Korvane P2P", MB_OK | MB_ICONERROR);
+  exitCode_ = KExitFailed;
+  Close();
 }
 
 bool TFormMain::PreTranslate(MSG& msg) {
@@ -326,6 +355,9 @@ LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       Rescale();
       return 0;
     }
+    case kInstallerChecked:
+      InstallerIntact();
+      return 0;
     case WM_QUERYENDSESSION:
       // A session that ended now would leave the installation half made.
       return engineRunning_ ? FALSE : TRUE;

@@ -1,6 +1,7 @@
 // The wizard's only window: hosts every panel on a hidden page, shows the current panel's title,
 // lends it the button bar, fades in once and slides between panels.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "app/KVI_ButtonBar.h"
 #include "lib/LIB_CommandLine.h"
 #include "lib/win/WinHandles.h"
+#include "lib/win/WinThread.h"
 #include "lib/win/Window.h"
 
 class TFormMain : public TWindow {
@@ -19,9 +21,17 @@ class TFormMain : public TWindow {
 
   void AddPanel(std::unique_ptr<TFramePanel> panel);
   void ShowPanel(const std::string& PanelName, bool Animate);
-  // Ends the program: the message loop stops and the window goes with it.
+  // Ends the program: the message loop stops and the window goes with it. The exit code is 0,
+  // or 2 once the run has failed or the installer was found damaged.
   void Close();
   void AppException(const std::string& message);
+
+  // Runs `check` of the installer's own file beside the start-up (it returns why the file is
+  // damaged, or nothing). A damaged installer says so as soon as it knows and ends; nothing is
+  // written before the check has passed, since the welcome panel waits for it.
+  void CheckInstallerBeside(std::function<std::string()> check);
+  // Waits for that check; false, with the user told and the window closing, when it failed.
+  bool InstallerIntact();
 
   // Shows the window; the fade-in starts here.
   void Show();
@@ -63,6 +73,7 @@ class TFormMain : public TWindow {
   void Rescale();
   void Slide(int step, double waitMs);
   bool PreTranslate(MSG& msg);
+  void InstallerDamaged();
 
   std::unique_ptr<THeader> PnlHeader;
   std::unique_ptr<TPageHost> PageControl;
@@ -76,6 +87,10 @@ class TFormMain : public TWindow {
   int afterShowDepth_ = 0;
   bool shown_ = false;
   bool engineRunning_ = false;
+  int exitCode_ = 0;
+  std::string installerDamage_;
+  bool damageShown_ = false;
+  TThread installerCheck_;
 };
 
 extern TFormMain* FormMain;

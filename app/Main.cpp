@@ -6,6 +6,8 @@
 #include "app/EngineRun.h"
 #include "app/Form_Main.h"
 #include "app/SilentInstall.h"
+#include "engine/EngineSteps.h"
+#include "lib/win/SelfCheck.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
@@ -29,7 +31,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   GInstallerTag = "03";
   const std::string arguments = ArgumentsLine();
   const TCommandLine cl = ParseCommandLine(arguments);
-  if (cl.Silent) return RunSilentInstallation(cl, arguments);
+  if (cl.Silent) return RunSilentInstallation(cl, arguments, CheckOwnFile);
 
   if (!cl.LogFile.empty()) {
     OpenAppLog(cl.LogFile);
@@ -41,10 +43,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     AppLog().Line("Outcome: nothing upgraded, \"" + cl.InstallDir + "\" holds no Korvane.Exe (exit code 2)");
     return KExitFailed;
   }
+  // The self-update writes as soon as its window shows: its installer is checked first. The
+  // client ended so that it could be replaced; it is started again as it was.
+  if (cl.AutoUpdate) {
+    if (const std::string damage = CheckOwnFile(); !damage.empty()) {
+      AppLog().Line("Installer check: failed, " + damage + ". " + KDamagedInstaller);
+      AppLog().Line("Client started again: " + StartedText(StartAsUser(cl.InstallDir + "Korvane.Exe", "", SW_SHOWMAXIMIZED)));
+      AppLog().Line("Outcome: nothing upgraded (exit code 2)");
+      return KExitFailed;
+    }
+  }
   InitApplication();
   int exitCode;
   {
     TFormMain form(cl);
+    if (!cl.AutoUpdate) form.CheckInstallerBeside(CheckOwnFile);
     form.Show();
     exitCode = RunMessageLoop();
   }

@@ -8,7 +8,9 @@
 #include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_ErrorReport.h"
 #include "lib/LIB_kvURL.h"
+#include "lib/win/Elevation.h"
 #include "lib/win/LIB_GetMemStreamFromTheWeb.h"
+#include "lib/win/SelfCheck.h"
 #include "lib/win/WinApp.h"
 #include "panels/PNL_Error.h"
 
@@ -41,9 +43,15 @@ void SendErrorReport(const TInstallPlan& plan, const std::string& message) {
 
 }  // namespace
 
-int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine) {
+int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine,
+                          const std::function<std::string()>& checkInstaller) {
   TInstallLog log(cl.LogFile.empty() ? DefaultLogFile() : cl.LogFile);
   log.Line("Korvane P2P 4.43 silent installation:" + commandLine);
+  if (const std::string damage = checkInstaller(); !damage.empty()) {
+    log.Line("Installer check: failed, " + damage + ". " + KDamagedInstaller);
+    log.Line("Outcome: nothing installed (exit code 2)");
+    return KExitFailed;
+  }
   if (!cl.Error.empty()) {
     log.Line("Arguments refused: " + cl.Error);
     log.Line("Outcome: nothing installed (exit code 1)");
@@ -58,6 +66,7 @@ int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine
   plan.InstallerTag = GInstallerTag;
   plan.Toolbar = cl.Toolbar;
   plan.DesktopShortcut = cl.DesktopShortcut;
+  plan.Elevated = RunsElevated();
   log.Line("Plan: installation folder \"" + plan.InstallDir + "\", downloads \"" + plan.DownloadDir +
            "\", connection " + std::to_string(plan.ConnectionType) + ", desktop link " +
            (plan.DesktopShortcut ? "yes" : "no") + ", toolbar " + (plan.Toolbar ? "yes" : "no"));

@@ -54,12 +54,12 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_Error.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS "KV_REPORT_URL=\"${KV_REPORT_URL}\"")
 
 # Small code keeps the installer download small. Only where time goes, the data file's byte
-# encoding and the inflation of the carried programs, the code stays built for speed. Both presets, so that the
-# tests run the code that ships.
+# encoding, the inflation of the carried programs and the checksum of the installer's own file,
+# the code stays built for speed. Both presets, so that the tests run the code that ships.
 foreach(lib kvcore kvwin kvpayload kvengine kvapp)
   target_compile_options(${lib} PRIVATE -Os)
 endforeach()
-set_source_files_properties(lib/LIB_Data1_ReadWrite.cpp payload/GB_Payload.cpp
+set_source_files_properties(lib/LIB_Data1_ReadWrite.cpp lib/LIB_Integrity.cpp payload/GB_Payload.cpp
                             payload/win/PayloadWriter.cpp PROPERTIES COMPILE_OPTIONS -O3)
 
 add_executable(Install_Korvane WIN32 app/Main.cpp ${KV_GZIP_CRC} resources/Install_Korvane.rc)
@@ -68,6 +68,10 @@ target_link_libraries(Install_Korvane PRIVATE kvapp)
 target_link_options(Install_Korvane PRIVATE -municode)
 # Drops what nothing calls from the static runtime libraries.
 target_link_options(Install_Korvane PRIVATE -Wl,--gc-sections)
+# The installer checks its own file against a checksum stamped into it last (before signing).
+add_dependencies(Install_Korvane kv_packer)
+add_custom_command(TARGET Install_Korvane POST_BUILD COMMAND ${KV_HOST_BUILD_DIR}/tools/kvseal $<TARGET_FILE:Install_Korvane>
+                   COMMENT "Stamping Install_Korvane with the checksum of its file" VERBATIM)
 file(GLOB KV_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.bmp)
 set_property(SOURCE resources/Install_Korvane.rc APPEND PROPERTY OBJECT_DEPENDS
              ${CMAKE_SOURCE_DIR}/resources/Install_Korvane.manifest ${CMAKE_SOURCE_DIR}/resources/Korvane.ico

@@ -23,6 +23,9 @@ struct TInstallPlan {
   std::string InstallerTag;
   bool Toolbar = false;
   bool DesktopShortcut = true;
+  // The run holds an administrator's token: only then do program folders made outside the
+  // program files folder get its rights, which a standard user could not write into.
+  bool Elevated = true;
 };
 
 struct TInstallResult {

@@ -35,10 +35,12 @@ void FlushAndMove(const std::string& temp, const std::string& FileName);
 // FileName in use fails with "Cannot create file "%s". %s".
 void WriteReplacing(const std::string& FileName, const std::function<void(const std::string&)>& write);
 
-// Program folders made outside the program files folder get its access rights, so that a
-// standard user cannot replace a program that an administrator runs later. The per-user folder
-// (a fallback of the installation folder) stays its user's: the client keeps its data there.
-TFolderAccess InstallFolderAccess(const std::string& folder);
+// Program folders that an elevated installation makes outside the program files folder get its
+// access rights, so that a standard user cannot replace a program that an administrator runs
+// later. The per-user folder (a fallback of the installation folder) stays its user's: the
+// client keeps its data there. A standard user's own installation keeps the rights it
+// inherits, or the user could not write into the folder just made.
+TFolderAccess InstallFolderAccess(const std::string& folder, bool elevated);
 
 // How a program was started, for the log.
 std::string StartedText(TStarted started);

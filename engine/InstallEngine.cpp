@@ -27,7 +27,7 @@ std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 // The first candidate folder that exists or can be made; the last one's failure is the
 // installation's.
-std::string UsableInstallDir(const std::string& chosen, TEngineEvents& events) {
+std::string UsableInstallDir(const std::string& chosen, bool elevated, TEngineEvents& events) {
   const auto programFiles = KnownFolder(CSIDL_PROGRAM_FILES);
   const auto local = KnownFolder(CSIDL_LOCAL_APPDATA);
   std::vector<std::string> candidates = {chosen};
@@ -37,7 +37,7 @@ std::string UsableInstallDir(const std::string& chosen, TEngineEvents& events) {
   for (size_t i = 0;; ++i) {
     const bool last = i + 1 == candidates.size();
     try {
-      ForceFolder(candidates[i], InstallFolderAccess(candidates[i]));
+      ForceFolder(candidates[i], InstallFolderAccess(candidates[i], elevated));
       if (last || DirectoryExists(candidates[i])) return candidates[i];
       events.Log("Installation folder " + Quoted(candidates[i]) + ": failed, it does not exist after creation");
     } catch (const EInOutError& e) {
@@ -149,7 +149,7 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
   TInstallResult r;
   std::string chosen = plan.InstallDir;
   if (!chosen.ends_with('\\')) chosen += '\\';
-  r.InstallDir = UsableInstallDir(chosen, events);
+  r.InstallDir = UsableInstallDir(chosen, plan.Elevated, events);
   events.Log("Installation folder " + Quoted(r.InstallDir) + ": done");
   r.AppDataDir = UsableDataDir(r.InstallDir, events);
   r.DataDir = r.AppDataDir;
@@ -162,7 +162,8 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
 
   DeleteIfPresent(dir + "korvane.exe", events);
   EssentialStep(events, "Client program " + Quoted(dir + "Korvane.Exe"), [&] { WriteClientProgram(dir + "Korvane.Exe", bar); });
-  OptionalStep(events, "Uninstaller " + Quoted(dir + "Uninstall.Exe"), [&] { WriteUninstaller(dir + "Uninstall.Exe"); });
+  // Without its uninstaller the product could never be removed.
+  EssentialStep(events, "Uninstaller " + Quoted(dir + "Uninstall.Exe"), [&] { WriteUninstaller(dir + "Uninstall.Exe"); });
   DeleteIfPresent(dir + "korvane.dat", events);
   DeleteIfPresent(dir + "korvane.bak", events);
 
@@ -205,7 +206,8 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
   return r;
 }
 
-TFolderAccess InstallFolderAccess(const std::string& folder) {
+TFolderAccess InstallFolderAccess(const std::string& folder, bool elevated) {
+  if (!elevated) return TFolderAccess::Inherited;
   const std::string f = LowerCase(folder);
   if (const auto programFiles = KnownFolder(CSIDL_PROGRAM_FILES);
       programFiles && f.starts_with(LowerCase(*programFiles + "\\")))

@@ -25,9 +25,8 @@ TRetryPolicy DefaultRetryPolicy() {
   return policy;
 }
 
-std::string RunUpgrade(const TUpgradePlan& plan, TEngineEvents& events) {
-  std::string dir = plan.InstallDir;
-  if (!dir.ends_with('\\')) dir += '\\';
+namespace {
+void Upgrade(const TUpgradePlan& plan, const std::string& dir, TEngineEvents& events) {
   const int maximum = KUpgradeProgressMaximum;
   events.Progress(0, maximum);
 
@@ -65,9 +64,21 @@ std::string RunUpgrade(const TUpgradePlan& plan, TEngineEvents& events) {
   });
   EssentialStep(events, "Shortcuts", [&] { SaveShortcuts(events, StartMenuLinks(events, dir, "/p2p/help/")); });
   events.Progress(maximum, maximum);
+}
+}  // namespace
 
-  if (plan.AutoUpdate) {
-    events.Log("Client started: " + StartedText(StartAsUser(client, "", SW_SHOWMAXIMIZED)));
+std::string RunUpgrade(const TUpgradePlan& plan, TEngineEvents& events) {
+  std::string dir = plan.InstallDir;
+  if (!dir.ends_with('\\')) dir += '\\';
+  const std::string client = dir + "Korvane.Exe";
+  try {
+    Upgrade(plan, dir, events);
+  } catch (...) {
+    // The client ended so that it could be replaced, and its program is whole, old or new:
+    // the user gets it back whatever failed.
+    if (plan.AutoUpdate) events.Log("Client started again: " + StartedText(StartAsUser(client, "", SW_SHOWMAXIMIZED)));
+    throw;
   }
+  if (plan.AutoUpdate) events.Log("Client started: " + StartedText(StartAsUser(client, "", SW_SHOWMAXIMIZED)));
   return dir;
 }

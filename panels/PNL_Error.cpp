@@ -7,6 +7,7 @@
 #include "app/Appl_Globals.h"
 #include "app/EngineRun.h"
 #include "app/Form_Main.h"
+#include "app/SilentInstall.h"
 #include "lib/LIB_ErrorReport.h"
 #include "lib/LIB_Text.h"
 #include "lib/LIB_kvURL.h"
@@ -106,7 +107,8 @@ void TPnlError::Label5Click() { MailSupport(); }
 // message on the error panel. The funnel that calls it refuses to re-enter it, so a failure
 // while the error panel is being shown cannot loop.
 void TFormMain::AppException(const std::string& message) {
-  AppLog().Line("Outcome: failed, " + message);
+  AppLog().Line("Outcome: failed, " + message + " (exit code 2)");
+  exitCode_ = KExitFailed;
   tLibGetMemStreamFromTheWeb::Create(
       ErrorReportURL(UnpackURL(GReportURL), HeaderCaption(), {GInstallDir, GDownloadDir, GDataDir, GAppDataDir}, message),
       nullptr);

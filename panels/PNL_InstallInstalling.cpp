@@ -4,6 +4,7 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
+#include "lib/win/Elevation.h"
 #include "engine/Engine.h"
 #include "payload/GB_Payload.h"
 
@@ -35,7 +36,8 @@ void TPNLInstallInstalling::BeforeShow() { ShowInstallProgress(0); }
 
 void TPNLInstallInstalling::AfterShow() {
   SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, InstallProgressMaximum());
-  const TInstallPlan plan{GInstallDir, GDownloadDir, GConnectionType, GInstallerTag, GInstallToolbar, GDesktopShortcut};
+  TInstallPlan plan{GInstallDir, GDownloadDir, GConnectionType, GInstallerTag, GInstallToolbar, GDesktopShortcut};
+  plan.Elevated = RunsElevated();
   AppLog().Line("Installation into \"" + plan.InstallDir + "\" started");
   run_.Start([plan](TEngineEvents& events) -> TEngineRun::TDone {
     const TInstallResult r = RunInstallation(plan, events);

@@ -167,7 +167,7 @@ void TPnlWelcome::ExitClick() {
 }
 
 void TPnlWelcome::NextClick() {
-  if (FormMain->Busy) return;
+  if (FormMain->Busy || !FormMain->InstallerIntact()) return;
   // The words stop for good: nothing starts them again.
   KillTimer(Handle(), kTimer1);
   timer1Enabled_ = false;

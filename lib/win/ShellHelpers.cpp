@@ -12,6 +12,7 @@
 
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
+#include "lib/win/Elevation.h"
 #include "lib/win/WinHandles.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
@@ -114,15 +115,6 @@ bool StartProgram(const std::string& commandLine, int show) {
 }
 
 namespace {
-
-bool RunsElevated() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-  TKernelHandle owner(token);
-  TOKEN_ELEVATION elevation{};
-  DWORD size = 0;
-  return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) && elevation.TokenIsElevated;
-}
 
 // The desktop shell's own ShellExecute: the program runs in the shell's session, with its token.
 bool ShellExecuteAsDesktop(const std::string& program, const std::string& arguments, int show) {

@@ -19,6 +19,7 @@
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
+#include "lib/win/Elevation.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinHandles.h"
 #include "panels/PNL_InstallInstalling.h"
@@ -259,6 +260,15 @@ TEST_F(InstallEngine, AClientProgramInUseEndsTheRun) {
   EXPECT_TRUE(events.Logged("Client program", "failed, Cannot create file")) << events.LogText();
 }
 
+// The uninstaller is essential too: without it the product could never be removed.
+TEST_F(InstallEngine, AnUninstallerThatCannotBeWrittenEndsTheRun) {
+  ForceFolder(std::string(kInstall) + "Uninstall.Exe");  // a folder where the program goes
+  EXPECT_THROW(RunInstallation(plan, events), std::runtime_error);
+  EXPECT_TRUE(events.Logged("Uninstaller", "failed, Cannot create file")) << events.LogText();
+  EXPECT_FALSE(events.Logged("Uninstaller", "(ignored)")) << events.LogText();
+  EXPECT_FALSE(events.Logged("Data file", "done")) << events.LogText();
+}
+
 // Runs only where the test setup has mounted a tiny disk (KV_FULL_DISK, a drive on it).
 TEST_F(InstallEngine, FullDiskEndsWithStreamWriteError) {
   const char* full = std::getenv("KV_FULL_DISK");
@@ -275,8 +285,18 @@ TEST_F(InstallEngine, FullDiskEndsWithStreamWriteError) {
   RemoveTree(std::string(full) + "\\Korvane P2P");
 }
 
-// Program folders made outside the program files folder get its rights: a user can read and run
-// what is in them, not replace it. The per-user folder stays the user's. (Wine keeps no access
+// A token that cannot be read counts as an administrator's: the safe side of every decision.
+TEST(Elevation, AnUnreadableTokenCountsAsElevated) {
+  EXPECT_TRUE(TokenIsElevated(nullptr));
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY_SOURCE, &token));
+  TKernelHandle owner(token);
+  EXPECT_TRUE(TokenIsElevated(token));
+}
+
+// Program folders that an elevated installation makes outside the program files folder get its
+// rights: a user can read and run what is in them, not replace it. The per-user folder stays
+// the user's, and so does every folder of a standard user's own installation. (Wine keeps no access
 // rights on its files, so the descriptor and the choice are checked, not the disk.)
 TEST(FolderAccess, ProgramFilesRightsForProgramFoldersMadeElsewhere) {
   const std::string programFiles = ShellFolder(CSIDL_PROGRAM_FILES), local = ShellFolder(CSIDL_LOCAL_APPDATA);
@@ -292,7 +312,11 @@ TEST(FolderAccess, ProgramFilesRightsForProgramFoldersMadeElsewhere) {
       {programFiles + " (x86) old\\Korvane P2P\\", TFolderAccess::LikeProgramFiles},  // only a prefix in common
       {local + "\\Other\\", TFolderAccess::LikeProgramFiles},
   };
-  for (const auto& c : cases) EXPECT_EQ(InstallFolderAccess(c.folder), c.access) << c.folder;
+  for (const auto& c : cases) {
+    EXPECT_EQ(InstallFolderAccess(c.folder, true), c.access) << c.folder;
+    // A standard user's installation must stay writable by that user, wherever it goes.
+    EXPECT_EQ(InstallFolderAccess(c.folder, false), TFolderAccess::Inherited) << c.folder;
+  }
 
   TProgramFilesAccess rights;
   SECURITY_DESCRIPTOR_CONTROL control = 0;

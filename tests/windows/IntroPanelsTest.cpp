@@ -50,6 +50,26 @@ TEST_F(Welcome, OfAllPanelsOnlyTheWelcomeHasWindowsAtStart) {
   EXPECT_EQ(GPnlError->Handle(), nullptr);
 }
 
+// The check of the installer's own file runs beside the welcome panel, which waits for it:
+// a slow check holds Next back, a failed one says so and ends the run before anything is written.
+TEST_F(Welcome, NextWaitsForTheInstallerCheckAndAFailedOneEndsTheRun) {
+  form->CheckInstallerBeside([] {
+    Sleep(300);
+    return std::string();
+  });
+  Press("&Next");
+  EXPECT_EQ(ActiveName(), "PnlDisclaimer");
+
+  form.reset();
+  form = std::make_unique<TFormMain>(TCommandLine{});
+  form->CheckInstallerBeside([] { return std::string("it is cut short"); });
+  EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), "The installer is damaged. Please download it again.");
+  EXPECT_EQ(ActiveName(), "PnlWelcome");
+  MSG quit;
+  ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 2u);
+}
+
 TEST_F(Welcome, WordsMoveUntilNextAndNeverAgain) {
   auto& welcome = dynamic_cast<TPnlWelcome&>(*form->ActivePanel());
   const auto start = welcome.Words();

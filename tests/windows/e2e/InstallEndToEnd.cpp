@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/windows/TestFiles.h"
+#include "tests/windows/e2e/Damaged.h"
 #include "tests/windows/e2e/Wizard.h"
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_InstallPaths.h"
@@ -596,6 +597,36 @@ TEST_F(Silent, BadArgumentsChangeNothingAndSayWhy) {
     EXPECT_NE(text.find("Outcome: nothing installed (exit code 1)"), std::string::npos) << text;
     ExpectNothingInstalled();
   }
+}
+
+// A damaged download says so and writes nothing: silent or in its window, exit code 2.
+TEST_F(Silent, ADamagedInstallerSaysSoAndWritesNothing) {
+  const std::string installer = gInstaller;
+  const std::vector<TDamagedInstaller> copies = WriteDamagedInstallers(installer, "C:\\kvtest_e2e\\");
+  ASSERT_EQ(copies.size(), 4u);  // cut short, and a byte changed in each of the three streams
+  for (const TDamagedInstaller& c : copies) {
+    SCOPED_TRACE(c.What);
+    SetInstaller(c.Path);
+    DeleteFileA(log.c_str());
+    EXPECT_EQ(RunSilent("/S /TOOLBAR /LOG=" + log), 2);
+    const std::string text = ReadAll(log);
+    for (const char* line : {"Installer check: failed, ", "The installer is damaged. Please download it again.",
+                             "Outcome: nothing installed (exit code 2)"})
+      EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    ExpectNothingInstalled();
+  }
+  // The window tells the user at once, and ends.
+  SetInstaller(copies[2].Path);
+  {
+    TWizard w;
+    ASSERT_TRUE(w.Running());
+    EXPECT_EQ(w.AnswerMessageBox(), "The installer is damaged. Please download it again.");
+    EXPECT_TRUE(w.WaitExit());
+    EXPECT_EQ(w.ExitCode(), 2u);
+  }
+  ExpectNothingInstalled();
+  SetInstaller(installer);
+  for (const TDamagedInstaller& c : copies) DeleteFileA(c.Path.c_str());
 }
 
 // Without /LOG the log goes to the temporary folder.

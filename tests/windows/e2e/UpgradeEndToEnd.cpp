@@ -13,8 +13,10 @@
 
 #include "tests/windows/DriveKinds.h"
 #include "tests/windows/TestFiles.h"
+#include "tests/windows/e2e/Damaged.h"
 #include "tests/windows/e2e/Wizard.h"
 #include "lib/LIB_InstallPaths.h"
+#include "lib/win/WinHandles.h"
 #include "panels/PNL_UpgradeUpgrading.h"
 #include "payload/GB_Payload.h"
 
@@ -116,6 +118,49 @@ TEST(SelfUpdate, KilledAtAnyMomentTheClientIsTheOldOrTheNewWhole) {
     ASSERT_LT(after, 20000u);
   }
   EXPECT_GE(killed, 6);
+  SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", nullptr);
+  RemoveTree("C:\\kvtest e2e upgrade");
+  RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P");
+}
+
+// A self-update that fails gives the user the client back: the old one, started again, with
+// exit code 2 once the error panel is closed. A damaged installer writes nothing and does the same.
+TEST(SelfUpdate, AFailedOrDamagedUpdateStartsTheOldClientAgainAndExitsTwo) {
+  SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", "0");
+  SHCreateDirectoryExA(nullptr, "C:\\kvtest e2e upgrade\\Korvane P2P", nullptr);
+  const std::string client = kDir + "Korvane.Exe", log = "C:\\kvtest e2e upgrade\\update.log";
+  WriteText(client, "old");
+  ASSERT_EQ(TInstallerRun("/autoupdate \"" + kDir + "\"").ExitCode(), 0u);  // a client that runs
+  ASSERT_TRUE(CloseStartedClient());
+  const std::string old = ReadAll(client);
+  {
+    TFileHandle lock(CreateFileA(client.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    const TInstallerRun run("/LOG=\"" + log + "\" /autoupdate \"" + kDir + "\"");
+    EXPECT_TRUE(CloseStartedClient());  // started again after the last attempt
+    // The error panel shows; closed, the run ends with its code.
+    for (int i = 0; i < 100 && !run.Ended(200); ++i)
+      if (HWND form = FindWindowA("TFormMain", nullptr)) PostMessageA(form, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.ExitCode(1000), 2u);
+  }
+  EXPECT_EQ(ReadAll(client), old);
+  std::string text = ReadAll(log);
+  for (const char* line : {"(attempt 21): failed, Cannot create file", "Client started again: done", "(exit code 2)"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+
+  const std::vector<TDamagedInstaller> copies = WriteDamagedInstallers(gInstaller, "C:\\kvtest e2e upgrade\\");
+  ASSERT_EQ(copies.size(), 4u);
+  const std::string installer = gInstaller;
+  SetInstaller(copies[1].Path);
+  DeleteFileA(log.c_str());
+  EXPECT_EQ(TInstallerRun("/LOG=\"" + log + "\" /autoupdate \"" + kDir + "\"").ExitCode(), 2u);
+  SetInstaller(installer);
+  EXPECT_TRUE(CloseStartedClient());
+  EXPECT_EQ(ReadAll(client), old);
+  EXPECT_FALSE(Exists(client + ".tmp"));
+  text = ReadAll(log);
+  for (const char* line : {"Installer check: failed, ", "Client started again: done", "Outcome: nothing upgraded (exit code 2)"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", nullptr);
   RemoveTree("C:\\kvtest e2e upgrade");
   RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P");

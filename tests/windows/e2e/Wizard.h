@@ -138,6 +138,37 @@ class TWizard {
     return nullptr;
   }
   bool WaitExit(int ms = 20000) { return WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0; }
+  DWORD ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
+  // The text of a message box the installer shows within `ms`, answered with OK; empty when
+  // none shows.
+  std::string AnswerMessageBox(int ms = 10000) {
+    struct TFind {
+      DWORD pid;
+      HWND box = nullptr;
+    } find{pi_.dwProcessId};
+    for (int waited = 0; waited < ms && !find.box; waited += 50) {
+      EnumWindows(
+          [](HWND h, LPARAM p) -> BOOL {
+            auto& f = *reinterpret_cast<TFind*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if (pid == f.pid && IsWindowVisible(h) && Class(h) == "#32770") f.box = h;
+            return f.box == nullptr;
+          },
+          reinterpret_cast<LPARAM>(&find));
+      if (!find.box) Sleep(50);
+    }
+    if (!find.box) return "";
+    std::string text;
+    for (HWND h = GetWindow(find.box, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+      if (Class(h) == "static" && !Text(h).empty()) text = Text(h);
+    PostMessageA(find.box, WM_COMMAND, IDOK, 0);
+    return text;
+  }
 
   // Answers the default questions up to the confirmation panel.
   void ToConfirmation(const std::function<void()>& onChoice = {}, const std::function<void()>& onFolder = {},
