@@ -78,18 +78,27 @@ std::vector<TSkip> Skips(const TPeLayout& l, size_t stampAt) {
 }  // namespace
 
 uint32_t Crc32(std::span<const uint8_t> bytes, uint32_t crc) {
-  // Built at first use: a table in the program would cost a kilobyte of its download.
-  static const auto table = [] {
-    std::array<uint32_t, 256> t{};
+  // Eight bytes a step through eight tables: the installer checks megabytes before it may
+  // write anything. Built at first use, as tables in the program would add to its download.
+  static const auto t = [] {
+    std::array<std::array<uint32_t, 256>, 8> t{};
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t c = i;
       for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
+      t[0][i] = c;
     }
+    for (uint32_t i = 0; i < 256; ++i)
+      for (size_t k = 1; k < 8; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
     return t;
   }();
   crc = ~crc;
-  for (uint8_t b : bytes) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
+  size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    const uint32_t a = Read32(bytes, i) ^ crc, b = Read32(bytes, i + 4);
+    crc = t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^ t[3][b & 0xFF] ^
+          t[2][(b >> 8) & 0xFF] ^ t[1][(b >> 16) & 0xFF] ^ t[0][b >> 24];
+  }
+  for (; i < bytes.size(); ++i) crc = t[0][(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
   return ~crc;
 }
 

@@ -65,9 +65,17 @@ void Sign(std::vector<uint8_t>& f, size_t pad) {
 TEST(Integrity, Crc32IsTheStandardOne) {
   const std::string check = "123456789";
   EXPECT_EQ(Crc32({reinterpret_cast<const uint8_t*>(check.data()), check.size()}), 0xCBF43926u);
-  // Continued over two pieces as over one.
-  const auto* p = reinterpret_cast<const uint8_t*>(check.data());
-  EXPECT_EQ(Crc32({p + 4, 5}, Crc32({p, 4})), 0xCBF43926u);
+  // Continued over two pieces as over one, whatever the split against the eight-byte steps.
+  std::vector<uint8_t> bytes(1000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 31 + 7);
+  uint32_t bitwise = ~0u;
+  for (uint8_t b : bytes) {
+    bitwise ^= b;
+    for (int k = 0; k < 8; ++k) bitwise = bitwise & 1 ? 0xEDB88320u ^ (bitwise >> 1) : bitwise >> 1;
+  }
+  const std::span<const uint8_t> all(bytes);
+  for (size_t split : {0, 1, 7, 8, 9, 500, 999, 1000})
+    EXPECT_EQ(Crc32(all.subspan(split), Crc32(all.first(split))), ~bitwise) << split;
 }
 
 TEST(Integrity, AStampedFileIsWholeSignedOrNot) {
