@@ -12,12 +12,14 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # The core's platform side on Windows, with the UTF-8/UTF-16 crossing it shares with lib/win.
-target_sources(kvcore PRIVATE ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp ${CMAKE_SOURCE_DIR}/lib/win/WinText.cpp)
+set(KV_CORE_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp ${CMAKE_SOURCE_DIR}/lib/win/WinText.cpp
+    ${CMAKE_SOURCE_DIR}/lib/win/FileByHandle.cpp)
+target_sources(kvcore PRIVATE ${KV_CORE_WIN_SOURCES})
 target_link_libraries(kvcore PUBLIC ole32 oleaut32)
 
 # The Win32 libraries and wrappers.
 file(GLOB KV_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/lib/win/*.cpp)
-list(REMOVE_ITEM KV_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp ${CMAKE_SOURCE_DIR}/lib/win/WinText.cpp)
+list(REMOVE_ITEM KV_WIN_SOURCES ${KV_CORE_WIN_SOURCES})
 add_library(kvwin STATIC ${KV_WIN_SOURCES})
 target_link_libraries(kvwin PUBLIC kvcore gdi32 user32 shell32 ole32 oleaut32 uuid advapi32)
 

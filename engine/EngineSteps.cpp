@@ -6,6 +6,9 @@
 #include <vector>
 #include <stdexcept>
 
+#include "lib/LIB_Errors.h"
+#include "lib/LIB_InstallPaths.h"
+#include "lib/win/FileByHandle.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
@@ -63,6 +66,14 @@ std::vector<TShortcut> StartMenuLinks(TEngineEvents& events, const std::string& 
 }
 
 void SaveShortcuts(TEngineEvents& events, const std::vector<TShortcut>& links) {
+  // The Start menu and the desktop are the user's folders: each is held while the links are
+  // saved, and an old link file, or a link a user put in its place, goes first, so that saving
+  // follows nothing there.
+  std::vector<THeldFolder> held;
+  for (const TShortcut& link : links) {
+    held.emplace_back(FolderPart(link.LinkFile));
+    if (!RemovePlainFile(link.LinkFile)) throw EInOutError(static_cast<int>(GetLastError()));
+  }
   // Saving a link costs the shell tens of milliseconds of waiting, each one on its own: the
   // links are saved side by side. The first failure is the step's.
   std::vector<std::exception_ptr> failure(links.size());
@@ -99,13 +110,14 @@ void WriteReplacing(const std::string& FileName, const std::function<void(const 
 }
 
 void FlushAndMove(const std::string& temp, const std::string& FileName) {
-  {
-    TFileHandle file(CreateFileW(Wide(temp).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file || !FlushFileBuffers(file.get()))
-      throw std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(GetLastError()));
+  auto fail = [&](DWORD code) { return std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(code)); };
+  const TFileHandle file = OpenPlainFile(temp, GENERIC_WRITE | DELETE);
+  if (!file || !FlushFileBuffers(file.get())) throw fail(GetLastError());
+  try {
+    RenameOpenFile(file.get(), FileName);
+  } catch (const EInOutError& e) {
+    throw fail(static_cast<DWORD>(e.ErrorCode));
   }
-  if (!MoveFileExW(Wide(temp).c_str(), Wide(FileName).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    throw std::runtime_error("Cannot create file \"" + FileName + "\". " + SysErrorMessage(GetLastError()));
 }
 
 std::string StartedText(TStarted started) {

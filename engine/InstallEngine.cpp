@@ -11,6 +11,7 @@
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
+#include "lib/win/FileByHandle.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
@@ -59,6 +60,11 @@ std::string UsableDataDir(const std::string& installDir, TEngineEvents& events) 
   const std::string dir = *local + "\\Korvane P2P\\";
   try {
     ForceFolder(dir);
+    // The user could have put a link there to steer what an administrator's installation writes.
+    if (HasLinkOnPath(dir)) {
+      events.Log("Data folder " + Quoted(dir) + ": failed, it is a link or lies behind one; the installation folder is used");
+      return installDir;
+    }
     if (DirectoryExists(dir)) {
       if (ToSystemCodePage(dir)) return dir;
       auto shortDir = ShortPath(dir);
@@ -124,16 +130,25 @@ void WriteRemovalList(const TInstallResult& r, bool desktopShortcut) {
 // is kept as Korvane.bak, which the removal list names.
 std::string WriteDataFileWhole(const std::string& file, const TDataFileValues& values,
                                const TDataFileProgress& progress, bool keepOld) {
+  const std::string folder = file.substr(0, file.find_last_of('\\') + 1);
   const std::string temp = file + ".tmp";
+  // The folder cannot be swapped for a link while the files in it are written and renamed.
+  const THeldFolder held(folder);
   std::string downloadDir;
   try {
     downloadDir = WriteDataFile(temp, values, progress);
-    if (keepOld && FileExists(file))
-      MoveFileExW(Wide(file).c_str(), Wide(file.substr(0, file.find_last_of('\\') + 1) + "Korvane.bak").c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (keepOld) {
+      if (const TFileHandle old = OpenPlainFile(file, DELETE)) {
+        try {
+          RenameOpenFile(old.get(), folder + "Korvane.bak");
+        } catch (const EInOutError&) {
+          // The old file stays as it was; the new one replaces it all the same.
+        }
+      }
+    }
     FlushAndMove(temp, file);
   } catch (...) {
-    DeleteFileW(Wide(temp).c_str());
+    RemovePlainFile(temp);
     throw;
   }
   return downloadDir;

@@ -6,6 +6,7 @@
 
 #include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_Errors.h"
+#include "lib/win/FileByHandle.h"
 #include "lib/win/WinText.h"
 
 namespace {
@@ -39,10 +40,10 @@ class TWinFileSink : public TFileSink {
 
 }  // namespace
 
+// The data file goes into the user's own folder, which that user could fill with links: an old
+// file of the name is replaced, a link in its place is not followed.
 std::unique_ptr<TFileSink> CreateFileSink(const std::string& FileName) {
-  const HANDLE h = CreateFileW(Wide(FileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw EInOutError(static_cast<int>(GetLastError()));
-  return std::make_unique<TWinFileSink>(h);
+  return std::make_unique<TWinFileSink>(CreateNewFile(FileName, 0).release());
 }
 
 TGuid CreateGuid() {

@@ -86,52 +86,6 @@ std::string ShortPath(const std::string& path) {
   return n > 0 && n < sizeof buf ? buf : "";
 }
 
-// Wine makes neither junctions nor Windows symbolic links (FSCTL_SET_REPARSE_POINT is refused,
-// CreateSymbolicLinkW makes nothing), but it shows a Unix symbolic link to a folder as a
-// reparse point, and it starts Unix programs: links are made and removed from the Unix side,
-// `program` taking `option` and the Unix names of `paths`. Wine does not tell when a Unix
-// program ends, so the caller waits for its effect.
-bool RunUnix(const std::string& program, const std::string& option, const std::vector<std::string>& paths) {
-  using TUnixName = char*(CDECL*)(LPCWSTR);
-  auto unixName = reinterpret_cast<TUnixName>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-  if (!unixName) return false;
-  std::string cmd = program + " " + option;
-  for (const std::string& path : paths) {
-    std::wstring w(path.begin(), path.end());
-    char* u = unixName(w.c_str());
-    if (!u) return false;
-    cmd += std::string(" \"") + u + "\"";
-    HeapFree(GetProcessHeap(), 0, u);
-  }
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  const std::string exe = "Z:" + program;
-  if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return true;
-}
-
-bool IsLink(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-bool MakeFolderLink(const std::string& link, const std::string& target) {
-  if (!RunUnix("/bin/ln", "-s", {target, link})) return false;
-  for (int i = 0; i < 100 && !IsLink(link); ++i) Sleep(50);
-  return IsLink(link);
-}
-
-// Only the link goes; through Windows, Wine would remove the folder it leads to.
-bool RemoveFolderLink(const std::string& link) {
-  if (!RunUnix("/bin/rm", "-f", {link})) return false;
-  for (int i = 0; i < 100 && Exists(link); ++i) Sleep(50);
-  return !Exists(link);
-}
-
 // An installation as the engine leaves it: program folder with the toolbar's installer, the
 // per-user data folder, the uninstall key, the Start-menu group and the desktop link, and the
 // removal list. The uninstaller gets a temporary folder of its own.

@@ -242,6 +242,36 @@ TEST_F(InstallEngine, EachFolderFallback) {
   }
 }
 
+// A user who puts a link in place of the per-user data folder or of the Start-menu group steers
+// nothing: the data file goes where the folder fallbacks lead, no link is saved through it, and
+// nothing is written where the links lead.
+TEST_F(InstallEngine, LinksInPlaceOfTheUsersFoldersAreNotFollowed) {
+  const std::string target = "C:\\kvtest link target", group = ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P";
+  const std::string appData = AppData().substr(0, AppData().size() - 1);
+  RemoveTree(group);
+  CreateDirectoryA(target.c_str(), nullptr);
+  ASSERT_TRUE(MakeFolderLink(appData, target));
+  ASSERT_TRUE(MakeFolderLink(group, target));
+  plan.Toolbar = false;
+  const TInstallResult r = RunInstallation(plan, events);
+  EXPECT_EQ(r.AppDataDir, kInstall);
+  EXPECT_TRUE(Exists(std::string(kInstall) + "Korvane.Dat"));
+  EXPECT_TRUE(events.Logged("Data folder", "it is a link or lies behind one")) << events.LogText();
+  EXPECT_TRUE(events.Logged("Shortcuts", "failed, File access denied (ignored)")) << events.LogText();
+  WIN32_FIND_DATAA found;
+  const HANDLE find = FindFirstFileA((target + "\\*").c_str(), &found);
+  int entries = 0;
+  if (find != INVALID_HANDLE_VALUE) {
+    do entries += found.cFileName[0] != '.';
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+  }
+  EXPECT_EQ(entries, 0);
+  RemoveFolderLink(appData);
+  RemoveFolderLink(group);
+  RemoveTree(target);
+}
+
 // The client program is essential: a file in use ends the run with its error, after the folders.
 TEST_F(InstallEngine, AClientProgramInUseEndsTheRun) {
   ForceFolder(kInstall);
