@@ -3,7 +3,9 @@
 // the silent installation (/S) and the self-update (/autoupdate) are front ends of these.
 #pragma once
 #include <chrono>
+#include <optional>
 #include <string>
+#include <vector>
 
 // What a run tells its front end. The calls come from the thread that runs the engine.
 class TEngineEvents {
@@ -54,6 +56,13 @@ TRetryPolicy DefaultRetryPolicy();
 // The folders the wizard proposes before the user chooses.
 std::string ProposedInstallDir();
 std::string ProposedDownloadDir(const std::string& installDir);
+
+// The installation folder named by the uninstall entry, ending with "\"; nothing without one.
+std::optional<std::string> RegisteredInstallDir();
+// What an upgrade offers, first choice first: the registered installation, then the client
+// programs a search found (full paths of "korvane.exe"). A folder that is a link, or lies behind
+// one, is not offered.
+std::vector<std::string> UpgradeChoices(const std::vector<std::string>& found);
 
 // Settles the folders, writes the programs, optionally starts the toolbar installer, registers
 // the uninstaller, makes the links, writes the data files and the removal list.

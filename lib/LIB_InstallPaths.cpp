@@ -41,6 +41,22 @@ std::string QuotedCommand(const std::string& program, const std::string& argumen
   return command;
 }
 
+std::optional<std::string> InstallDirFromUninstallString(const std::string& command) {
+  std::string program;
+  if (command.starts_with('"')) {
+    const size_t end = command.find('"', 1);
+    if (end == std::string::npos) return std::nullopt;
+    program = command.substr(1, end - 1);
+  } else {
+    program = command.substr(0, command.find(' '));
+  }
+  const size_t slash = program.find_last_of('\\');
+  if (slash == std::string::npos || LowerCase(program.substr(slash + 1)) != "uninstall.exe" ||
+      !IsValidFolderPath(program.substr(0, slash + 1)))
+    return std::nullopt;
+  return program.substr(0, slash + 1);
+}
+
 std::vector<std::string> RemovalList(const std::string& InstallDir, const std::string& DataDir,
                                      const std::string& AppDataDir, bool DesktopShortcut) {
   std::vector<std::string> lines = {

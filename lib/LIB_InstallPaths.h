@@ -1,6 +1,7 @@
 // Folder texts and fixed figures of the installation road, kept free of the platform so that
 // they can be checked anywhere.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ int PercentPosition(int maximum, int percent);
 // A command line that starts `program` with `arguments`. The path is quoted: an unquoted
 // "C:\Program Files\..." would run "C:\Program.exe" first if such a file exists.
 std::string QuotedCommand(const std::string& program, const std::string& arguments);
+
+// The installation folder, ending with "\", of an uninstall entry's UninstallString (the
+// uninstaller's path, quoted or not, maybe followed by arguments); nothing when it names none.
+std::optional<std::string> InstallDirFromUninstallString(const std::string& command);
 
 inline constexpr char KUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane P2P";
 

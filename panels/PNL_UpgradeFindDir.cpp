@@ -4,6 +4,7 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
+#include "engine/Engine.h"
 #include "lib/win/WinText.h"
 
 namespace {
@@ -41,9 +42,9 @@ void TPnlUpgradeFindDir::AfterShow() {
   SetTextOf(StaticText4,
                  "Now searching for installed Korvane P2P versions on your hard disks.\r"
                  "This can take a few moments.");
-  GFoundInstallations = FindFiles(
+  GFoundInstallations = UpgradeChoices(FindFiles(
       "korvane.exe", 1, "", [this](uint8_t percent) { return ShowSearchProgress(percent); },
-      [this](const std::string& path) { return AcceptFound(path); }, 0, *Platform);
+      [this](const std::string& path) { return AcceptFound(path); }, 0, *Platform));
   if (!GFoundInstallations.empty()) {
     ShowSearchProgress(0);
     FormMain->ShowPanel("PnlUpgradeStart", true);

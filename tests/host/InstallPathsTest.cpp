@@ -139,3 +139,21 @@ TEST(RemovalList, EighteenLinesWithTheDesktopLinkSeventeenWithout) {
 }
 
 }  // namespace
+
+TEST(InstallDirFromUninstallString, TheUninstallersFolderOrNothing) {
+  const struct {
+    const char* command;
+    std::optional<std::string> folder;
+  } cases[] = {
+      {"\"C:\\Program Files\\Korvane P2P\\Uninstall.Exe\"", "C:\\Program Files\\Korvane P2P\\"},
+      {"\"D:\\Apps\\Korvane P2P\\uninstall.exe\" /S", "D:\\Apps\\Korvane P2P\\"},
+      {"C:\\Korvane\\Uninstall.Exe", "C:\\Korvane\\"},
+      {"C:\\Korvane\\Uninstall.Exe /quiet", "C:\\Korvane\\"},
+      {"\"C:\\Korvane\\Uninstall.Exe", std::nullopt},  // unclosed quote
+      {"\"C:\\Korvane\\Other.Exe\"", std::nullopt},
+      {"\"\\\\server\\share\\Uninstall.Exe\"", std::nullopt},
+      {"Uninstall.Exe", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(InstallDirFromUninstallString(c.command), c.folder) << c.command;
+}

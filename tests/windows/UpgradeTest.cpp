@@ -13,6 +13,8 @@
 
 #include "tests/windows/DriveKinds.h"
 #include "tests/windows/TestFiles.h"
+#include "engine/Engine.h"
+#include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/WinHandles.h"
 #include "panels/PNL_Error.h"
@@ -123,6 +125,10 @@ class Upgrade : public TWizardTest {
 
 class Search : public Upgrade {
  protected:
+  void SetUp() override {
+    Upgrade::SetUp();
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);  // no installation of an earlier test comes first
+  }
   void Find() {
     StandIn("PnlUpgradeStart");
     searched = Add(std::make_unique<TPnlUpgradeFindDir>());
@@ -169,6 +175,30 @@ TEST_F(Search, NoFindShowsTheMessageAndGoesBack) {
             "than\rthe one in this installation. An upgrade is\rnot possible.");
   EXPECT_TRUE(GFoundInstallations.empty());
   EXPECT_EQ(ActiveName(), "PnlInstall");
+}
+
+// An upgrade run as administrator acts on what the uninstall entry names: that copy comes first,
+// before any copy a user may have planted, and nothing behind a link is offered at all.
+TEST_F(Search, TheRegisteredInstallationComesFirstAndNothingBehindALinkIsOffered) {
+  const std::string registered = "C:\\kvtest registered\\Korvane P2P\\", linked = "C:\\kvtest linked";
+  SHCreateDirectoryExA(nullptr, registered.substr(0, registered.size() - 1).c_str(), nullptr);
+  WriteText(registered + "Korvane.Exe", "x");
+  const std::string command = "\"" + registered + "Uninstall.Exe\"";
+  ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, KUninstallKey, "UninstallString", REG_SZ, command.c_str(),
+                            static_cast<DWORD>(command.size() + 1)),
+            ERROR_SUCCESS);
+  const std::string planted = TTestDrives::Base + "K\\0\\korvane.exe";
+  SHCreateDirectoryExA(nullptr, (TTestDrives::Base + "K\\0").c_str(), nullptr);
+  WriteText(planted, "x");
+  Find();
+  EXPECT_EQ(GFoundInstallations, (std::vector<std::string>{registered + "Korvane.Exe", "K:\\0\\korvane.exe"}));
+
+  ASSERT_TRUE(MakeFolderLink(linked, registered));
+  EXPECT_EQ(UpgradeChoices({linked + "\\korvane.exe", "C:\\KVTEST REGISTERED\\Korvane P2P\\korvane.exe"}),
+            std::vector<std::string>{registered + "Korvane.Exe"});
+  RemoveFolderLink(linked);
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
+  RemoveTree("C:\\kvtest registered");
 }
 
 // The real drives of the prefix, one of every kind: each class of drives takes only its own.
