@@ -26,6 +26,39 @@ namespace {
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
+// A folder that an elevated installation takes over outside the program files folder gets that
+// folder's rights, and Administrators as its owner, before any program goes in: whoever made it
+// beforehand can then no longer replace what an administrator will run. Only when it is empty or
+// holds nothing but this product's files: rights that are inherited would otherwise rewrite
+// those of everything else in it. A folder that is a link, or lies behind one, takes no programs.
+void PrepareProgramFolder(const std::string& folder, bool elevated, TEngineEvents& events) {
+  if (HasLinkOnPath(folder)) {
+    events.Log("Installation folder " + Quoted(folder) + ": refused, it is a link or lies behind one");
+    throw EInOutError(ERROR_ACCESS_DENIED);
+  }
+  if (InstallFolderAccess(folder, elevated) != TFolderAccess::LikeProgramFiles) return;
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW(Wide(folder + "*").c_str(), &entry);
+  std::string other;
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = Utf8(entry.cFileName);
+      if (name == "." || name == "..") continue;
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsProductFileName(name)) other = name;
+    } while (other.empty() && FindNextFileW(find, &entry));
+    FindClose(find);
+  }
+  if (!other.empty()) {
+    events.Log("Installation folder " + Quoted(folder) + ": keeps its own rights, it holds " + Quoted(other) +
+               ", which is not this product's");
+    return;
+  }
+  const TFileHandle handle = OpenPlainFolder(folder, READ_CONTROL | WRITE_DAC | WRITE_OWNER);
+  TProgramFilesAccess().Apply(handle.get());
+  events.Log("Installation folder " + Quoted(folder) +
+             ": given the rights of the program files folder, owned by Administrators");
+}
+
 // The first candidate folder that exists or can be made; the last one's failure is the
 // installation's.
 std::string UsableInstallDir(const std::string& chosen, bool elevated, TEngineEvents& events) {
@@ -39,7 +72,10 @@ std::string UsableInstallDir(const std::string& chosen, bool elevated, TEngineEv
     const bool last = i + 1 == candidates.size();
     try {
       ForceFolder(candidates[i], InstallFolderAccess(candidates[i], elevated));
-      if (last || DirectoryExists(candidates[i])) return candidates[i];
+      if (last || DirectoryExists(candidates[i])) {
+        PrepareProgramFolder(candidates[i], elevated, events);
+        return candidates[i];
+      }
       events.Log("Installation folder " + Quoted(candidates[i]) + ": failed, it does not exist after creation");
     } catch (const EInOutError& e) {
       events.Log("Installation folder " + Quoted(candidates[i]) + ": failed, " + e.what());

@@ -57,6 +57,15 @@ std::optional<std::string> InstallDirFromUninstallString(const std::string& comm
   return program.substr(0, slash + 1);
 }
 
+bool IsProductFileName(const std::string& name) {
+  std::string n = LowerCase(name);
+  if (n.ends_with(".tmp")) n.resize(n.size() - 4);
+  for (const char* ours : {"korvane.exe", "uninstall.exe", "korvane_toolbar.exe", "kvinst.dat", "uninstall.dat",
+                           "korvane.dat", "korvane.bak"})
+    if (n == ours) return true;
+  return false;
+}
+
 std::vector<std::string> RemovalList(const std::string& InstallDir, const std::string& DataDir,
                                      const std::string& AppDataDir, bool DesktopShortcut) {
   std::vector<std::string> lines = {

@@ -33,6 +33,10 @@ std::optional<std::string> InstallDirFromUninstallString(const std::string& comm
 
 inline constexpr char KUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane P2P";
 
+// Whether a file of this name in an installation folder is one that the installation or the
+// upgrade writes there (temporary files included), case aside.
+bool IsProductFileName(const std::string& name);
+
 // The lines of "UnInstall.dat" for the uninstaller; the folders end with a backslash.
 std::vector<std::string> RemovalList(const std::string& InstallDir, const std::string& DataDir,
                                      const std::string& AppDataDir, bool DesktopShortcut);

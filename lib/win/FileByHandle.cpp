@@ -58,12 +58,13 @@ std::string FinalPath(HANDLE h) {
   return Utf8(buf.starts_with(L"\\\\?\\") ? buf.substr(4) : buf);
 }
 
-THeldFolder::THeldFolder(const std::string& folder) {
+TFileHandle OpenPlainFolder(const std::string& folder, DWORD access) {
   if (HasLinkOnPath(folder)) throw EInOutError(ERROR_ACCESS_DENIED);
-  handle_.reset(CreateFileW(Wide(WithoutSlash(folder)).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!handle_) throw EInOutError(static_cast<int>(GetLastError()));
-  if (!LiesAt(handle_.get(), folder)) throw EInOutError(ERROR_ACCESS_DENIED);
+  TFileHandle h(CreateFileW(Wide(WithoutSlash(folder)).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!h) throw EInOutError(static_cast<int>(GetLastError()));
+  if (!LiesAt(h.get(), folder)) throw EInOutError(ERROR_ACCESS_DENIED);
+  return h;
 }
 
 TFileHandle CreateNewFile(const std::string& file, DWORD access) {

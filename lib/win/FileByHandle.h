@@ -18,12 +18,15 @@ bool HasLinkOnPath(const std::string& path);
 // Where an open file or folder lies, as the system reports it ("C:\...").
 std::string FinalPath(HANDLE h);
 
+// Opens an existing folder, never a link nor one behind a link, for `access`, without delete
+// sharing. Raises EInOutError (access denied for a link) when it cannot.
+TFileHandle OpenPlainFolder(const std::string& folder, DWORD access);
+
 // A folder held open without delete sharing: while it is held, it cannot be renamed, removed or
-// swapped for a link. Raises EInOutError (access denied) when the folder or a folder on its
-// path is a link, and the system's error when it cannot be opened.
+// swapped for a link. Raises as OpenPlainFolder does.
 class THeldFolder {
  public:
-  explicit THeldFolder(const std::string& folder);
+  explicit THeldFolder(const std::string& folder) : handle_(OpenPlainFolder(folder, FILE_READ_ATTRIBUTES)) {}
 
  private:
   TFileHandle handle_;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
 #include <sddl.h>
 #include <exdisp.h>
 #include <servprov.h>
@@ -58,12 +59,25 @@ std::optional<std::string> KnownFolder(int csidl) {
 TProgramFilesAccess::TProgramFilesAccess() {
   sa_.nLength = sizeof sa_;
   sa_.bInheritHandle = FALSE;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)",
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)",
                                                             SDDL_REVISION_1, &sa_.lpSecurityDescriptor, nullptr))
     throw EInOutError(static_cast<int>(GetLastError()));
 }
 
 TProgramFilesAccess::~TProgramFilesAccess() { LocalFree(sa_.lpSecurityDescriptor); }
+
+void TProgramFilesAccess::Apply(HANDLE folder) const {
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL defaulted = FALSE, present = FALSE;
+  if (!GetSecurityDescriptorOwner(sa_.lpSecurityDescriptor, &owner, &defaulted) ||
+      !GetSecurityDescriptorDacl(sa_.lpSecurityDescriptor, &present, &dacl, &defaulted))
+    throw EInOutError(static_cast<int>(GetLastError()));
+  const DWORD rc = SetSecurityInfo(folder, SE_FILE_OBJECT,
+                                   OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                   owner, nullptr, dacl, nullptr);
+  if (rc != ERROR_SUCCESS) throw EInOutError(static_cast<int>(rc));
+}
 
 void ForceFolder(const std::string& Path, TFolderAccess access) {
   const std::string folder = Path.ends_with('\\') ? Path : Path + "\\";

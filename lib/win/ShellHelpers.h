@@ -19,6 +19,10 @@ class TProgramFilesAccess {
   TProgramFilesAccess(const TProgramFilesAccess&) = delete;
   TProgramFilesAccess& operator=(const TProgramFilesAccess&) = delete;
   SECURITY_ATTRIBUTES* get() { return &sa_; }
+  // Gives an existing folder, opened with WRITE_DAC and WRITE_OWNER, these rights, and
+  // Administrators as its owner, so that its old owner cannot take them back. Raises
+  // EInOutError with the system's code.
+  void Apply(HANDLE folder) const;
 
  private:
   SECURITY_ATTRIBUTES sa_{};

@@ -157,3 +157,11 @@ TEST(InstallDirFromUninstallString, TheUninstallersFolderOrNothing) {
   };
   for (const auto& c : cases) EXPECT_EQ(InstallDirFromUninstallString(c.command), c.folder) << c.command;
 }
+
+TEST(IsProductFileName, TheInstallationsOwnFilesOnly) {
+  for (const char* ours : {"Korvane.Exe", "korvane.exe", "Uninstall.Exe", "UnInstall.dat", "KVInst.Dat",
+                           "Korvane_toolbar.exe", "Korvane.Dat", "Korvane.bak", "Korvane.Exe.tmp", "KVInst.Dat.tmp"})
+    EXPECT_TRUE(IsProductFileName(ours)) << ours;
+  for (const char* other : {"Other.exe", "Korvane.Exe.old", "notes.txt", "Korvane", ".tmp", "Korvane.Exe.tmp.tmp"})
+    EXPECT_FALSE(IsProductFileName(other)) << other;
+}

@@ -272,6 +272,47 @@ TEST_F(InstallEngine, LinksInPlaceOfTheUsersFoldersAreNotFollowed) {
   RemoveTree(target);
 }
 
+// A folder that an elevated installation reuses outside the program files folder is given that
+// folder's rights only when it holds nothing but this product's files; one that is a link takes
+// no programs, and the installation falls back as for a folder it cannot make.
+TEST_F(InstallEngine, AReusedFolderGetsProtectedRightsOnlyWhenItHoldsOnlyOurFiles) {
+  plan.Toolbar = false;
+  const struct {
+    const char* what;
+    const char* file;
+    bool elevated;
+    const char* logged;  // nullptr: nothing about its rights
+  } cases[] = {
+      {"a reinstallation", "Korvane.Exe", true, ": given the rights of the program files folder, owned by Administrators"},
+      {"other files", "notes.txt", true, ": keeps its own rights, it holds \"notes.txt\", which is not this product's"},
+      {"a standard user", "Korvane.Exe", false, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CleanInstallation();
+    ForceFolder(kInstall);
+    WriteText(std::string(kInstall) + c.file, "old");
+    plan.Elevated = c.elevated;
+    events = {};
+    EXPECT_EQ(RunInstallation(plan, events).InstallDir, kInstall);
+    EXPECT_EQ(events.Logged("Installation folder", "rights"), c.logged != nullptr) << events.LogText();
+    if (c.logged) EXPECT_TRUE(events.Logged("Installation folder \"" + std::string(kInstall) + "\"", c.logged)) << events.LogText();
+  }
+
+  CleanInstallation();
+  const std::string target = "C:\\kvtest link target", linked = std::string(kInstall).substr(0, strlen(kInstall) - 1);
+  CreateDirectoryA("C:\\kvtest install", nullptr);
+  CreateDirectoryA(target.c_str(), nullptr);
+  ASSERT_TRUE(MakeFolderLink(linked, target));
+  plan.Elevated = true;
+  events = {};
+  EXPECT_EQ(RunInstallation(plan, events).InstallDir, ShellFolder(CSIDL_PROGRAM_FILES) + "\\KorvaneP2P\\");
+  EXPECT_TRUE(events.Logged("Installation folder", "refused, it is a link or lies behind one")) << events.LogText();
+  EXPECT_FALSE(Exists(target + "\\Korvane.Exe"));
+  RemoveFolderLink(linked);
+  RemoveTree(target);
+}
+
 // The client program is essential: a file in use ends the run with its error, after the folders.
 TEST_F(InstallEngine, AClientProgramInUseEndsTheRun) {
   ForceFolder(kInstall);
