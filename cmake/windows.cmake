@@ -70,9 +70,38 @@ target_link_libraries(Install_Korvane PRIVATE kvapp)
 target_link_options(Install_Korvane PRIVATE -municode)
 # Drops what nothing calls from the static runtime libraries.
 target_link_options(Install_Korvane PRIVATE -Wl,--gc-sections)
-# The installer checks its own file against a checksum stamped into it last (before signing).
+# The installer checks its own file against a checksum stamped into it after linking; signing
+# comes last, and the check leaves the signature out.
 add_dependencies(Install_Korvane kv_packer)
-add_custom_command(TARGET Install_Korvane POST_BUILD COMMAND ${KV_HOST_BUILD_DIR}/tools/kvseal $<TARGET_FILE:Install_Korvane>
+set(KV_INSTALLER_FINISH COMMAND ${KV_HOST_BUILD_DIR}/tools/kvseal $<TARGET_FILE:Install_Korvane>)
+# Signing: a PFX and its password from the cache or the environment (KV_SIGN_PFX,
+# KV_SIGN_PASSWORD, and KV_SIGN_TIMESTAMP_URL for a time stamp). The test build signs with a
+# throwaway certificate made at build time, so that every test runs against a signed installer.
+option(KV_TEST_SIGNING "Sign with a throwaway certificate made at build time (test build)" OFF)
+set(KV_SIGN_PFX "$ENV{KV_SIGN_PFX}" CACHE FILEPATH "Code-signing certificate and key (PFX)")
+set(KV_SIGN_TIMESTAMP_URL "$ENV{KV_SIGN_TIMESTAMP_URL}" CACHE STRING "Time-stamp server for signing, if any")
+set(KV_SIGNING_DIR ${CMAKE_BINARY_DIR}/signing)
+if(KV_TEST_SIGNING)
+  set(KV_SIGN_PFX ${KV_SIGNING_DIR}/signer.pfx)
+  set(KV_SIGN_PASSWORD_VALUE test)
+  add_custom_command(OUTPUT ${KV_SIGN_PFX} ${KV_SIGNING_DIR}/ca.pem
+                     COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-test-cert.sh ${KV_SIGNING_DIR} ${KV_SIGN_PASSWORD_VALUE}
+                     DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make-test-cert.sh
+                     COMMENT "Making the test build's throwaway code-signing certificate" VERBATIM)
+  add_custom_target(kv_test_certificate DEPENDS ${KV_SIGN_PFX})
+  add_dependencies(Install_Korvane kv_test_certificate)
+else()
+  set(KV_SIGN_PASSWORD "$ENV{KV_SIGN_PASSWORD}" CACHE STRING "Password of KV_SIGN_PFX")
+  set(KV_SIGN_PASSWORD_VALUE ${KV_SIGN_PASSWORD})
+endif()
+if(KV_SIGN_PFX)
+  list(APPEND KV_INSTALLER_FINISH COMMAND ${CMAKE_COMMAND} -E env KV_SIGN_PASSWORD=${KV_SIGN_PASSWORD_VALUE}
+       ${CMAKE_SOURCE_DIR}/scripts/sign.sh $<TARGET_FILE:Install_Korvane> ${KV_SIGN_PFX} ${KV_SIGN_TIMESTAMP_URL})
+else()
+  list(APPEND KV_INSTALLER_FINISH COMMAND ${CMAKE_COMMAND} -E echo
+       "Install_Korvane.exe is not signed: no code-signing certificate given (KV_SIGN_PFX)")
+endif()
+add_custom_command(TARGET Install_Korvane POST_BUILD ${KV_INSTALLER_FINISH}
                    COMMENT "Stamping Install_Korvane with the checksum of its file" VERBATIM)
 file(GLOB KV_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.bmp)
 set_property(SOURCE resources/Install_Korvane.rc APPEND PROPERTY OBJECT_DEPENDS
@@ -90,6 +119,10 @@ add_test(NAME layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
 # The test build's installer, stripped as the release build strips it: the release build is not
 # part of the test run, and the two differ only in the report address and the test door.
 add_test(NAME exe_size COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exe-size.sh $<TARGET_FILE:Install_Korvane>)
+if(KV_TEST_SIGNING)
+  add_test(NAME exe_signature COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-signature.sh ${KV_SIGNING_DIR}/ca.pem
+                                      $<TARGET_FILE:Install_Korvane>)
+endif()
 add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Install_Korvane>
          $<TARGET_FILE:Korvane> $<TARGET_FILE:Uninstall> $<TARGET_FILE:Korvane_toolbar>)
 

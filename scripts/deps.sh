@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ zlib1g-dev googletest libgtest-dev
       g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libz-mingw-w64-dev
       wine wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick python3 clang libclang-rt-14-dev
-      locales)
+      locales osslsigncode openssl)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
