@@ -1,10 +1,6 @@
 #include "lib/LIB_Integrity.h"
 
-#include <algorithm>
-#include <array>
 #include <cstring>
-#include <optional>
-#include <vector>
 
 namespace {
 
@@ -13,28 +9,9 @@ uint32_t Read32(std::span<const uint8_t> f, size_t at) {
 }
 uint16_t Read16(std::span<const uint8_t> f, size_t at) { return static_cast<uint16_t>(f[at] | f[at + 1] << 8); }
 
-struct TSkip {
-  size_t At, Size;
-};
+}  // namespace
 
-// What signing may change, and where the sections lie.
-struct TPeLayout {
-  size_t CheckSumAt = 0, SecurityAt = 0;
-  uint32_t CertOffset = 0, CertSize = 0;
-  struct TSection {
-    uint32_t Rva, RawSize, RawAt;
-  };
-  std::vector<TSection> Sections;
-
-  std::optional<size_t> FileOffset(uint32_t rva, size_t size) const {
-    for (const TSection& s : Sections)
-      if (rva >= s.Rva && rva - s.Rva + size <= s.RawSize) return s.RawAt + (rva - s.Rva);
-    return std::nullopt;
-  }
-};
-
-// A 64-bit Windows program's headers, read with every offset checked against the file.
-std::optional<TPeLayout> ParsePe(std::span<const uint8_t> f) {
+std::optional<TImageLayout> ReadImageLayout(std::span<const uint8_t> f) {
   if (f.size() < 0x40 || f[0] != 'M' || f[1] != 'Z') return std::nullopt;
   const size_t pe = Read32(f, 0x3C);
   if (pe > f.size() || f.size() - pe < 24 || std::memcmp(&f[pe], "PE\0\0", 4) != 0) return std::nullopt;
@@ -43,7 +20,7 @@ std::optional<TPeLayout> ParsePe(std::span<const uint8_t> f) {
   // 0x20B: PE32+; the security entry is the fifth of the data directories, at 144.
   if (optionalSize < 152 || f.size() - opt < optionalSize || Read16(f, opt) != 0x20B || Read32(f, opt + 108) < 5)
     return std::nullopt;
-  TPeLayout l;
+  TImageLayout l;
   l.CheckSumAt = opt + 64;
   l.SecurityAt = opt + 144;
   l.CertOffset = Read32(f, l.SecurityAt);
@@ -57,9 +34,7 @@ std::optional<TPeLayout> ParsePe(std::span<const uint8_t> f) {
   return l;
 }
 
-// The checksum of `length` bytes of the file with the skipped fields read as zeros.
-uint32_t CrcWithout(std::span<const uint8_t> f, size_t length, std::vector<TSkip> skips) {
-  std::sort(skips.begin(), skips.end(), [](const TSkip& a, const TSkip& b) { return a.At < b.At; });
+uint32_t ImageCrc(std::span<const uint8_t> f, size_t length, const std::array<TSkip, 3>& skips) {
   static constexpr std::array<uint8_t, 16> kZeros{};
   uint32_t crc = 0;
   size_t at = 0;
@@ -71,17 +46,15 @@ uint32_t CrcWithout(std::span<const uint8_t> f, size_t length, std::vector<TSkip
   return Crc32(f.subspan(at, length - at), crc);
 }
 
-std::vector<TSkip> Skips(const TPeLayout& l, size_t stampAt) {
-  return {{l.CheckSumAt, 4}, {l.SecurityAt, 8}, {stampAt + offsetof(TIntegrityStamp, Crc), 8}};
+std::array<TSkip, 3> SkippedFields(const TImageLayout& l, size_t stampAt) {
+  return {{{l.CheckSumAt, 4}, {l.SecurityAt, 8}, {stampAt + offsetof(TIntegrityStamp, Crc), 8}}};
 }
-
-}  // namespace
 
 uint32_t Crc32(std::span<const uint8_t> bytes, uint32_t crc) {
   // Eight bytes a step through eight tables: the installer checks megabytes before it may
-  // write anything. Built at first use, as tables in the program would add to its download.
-  static const auto t = [] {
-    std::array<std::array<uint32_t, 256>, 8> t{};
+  // write anything. Filled at first use, so that the 8 KiB are not part of the download.
+  static std::array<std::array<uint32_t, 256>, 8> t;
+  static const bool filled = [] {
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t c = i;
       for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
@@ -89,8 +62,9 @@ uint32_t Crc32(std::span<const uint8_t> bytes, uint32_t crc) {
     }
     for (uint32_t i = 0; i < 256; ++i)
       for (size_t k = 1; k < 8; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
-    return t;
+    return true;
   }();
+  (void)filled;
   crc = ~crc;
   size_t i = 0;
   for (; i + 8 <= bytes.size(); i += 8) {
@@ -102,34 +76,16 @@ uint32_t Crc32(std::span<const uint8_t> bytes, uint32_t crc) {
   return ~crc;
 }
 
-std::string StampImage(std::span<uint8_t> file, std::span<const uint8_t, 16> magic) {
-  const auto layout = ParsePe(file);
-  if (!layout) return "not a 64-bit Windows program";
-  if (layout->CertSize != 0) return "the program is signed already: stamp it before signing";
-  auto found = std::search(file.begin(), file.end(), magic.begin(), magic.end());
-  if (found == file.end()) return "the program has no stamp to fill in";
-  if (std::search(found + 1, file.end(), magic.begin(), magic.end()) != file.end())
-    return "the program has more than one stamp";
-  const size_t at = static_cast<size_t>(found - file.begin());
-  if (file.size() - at < sizeof(TIntegrityStamp)) return "the stamp is cut off";
-  const uint32_t length = static_cast<uint32_t>(file.size());
-  const uint32_t crc = CrcWithout(file, file.size(), Skips(*layout, at));
-  for (int i = 0; i < 4; ++i) {
-    file[at + offsetof(TIntegrityStamp, Crc) + i] = static_cast<uint8_t>(crc >> (8 * i));
-    file[at + offsetof(TIntegrityStamp, Length) + i] = static_cast<uint8_t>(length >> (8 * i));
-  }
-  return "";
-}
-
 std::string CheckImage(std::span<const uint8_t> file, uint32_t stampRva) {
-  const auto layout = ParsePe(file);
+  const auto layout = ReadImageLayout(file);
   if (!layout) return "its headers are damaged";
   const auto at = layout->FileOffset(stampRva, sizeof(TIntegrityStamp));
   if (!at || *at + sizeof(TIntegrityStamp) > file.size()) return "it is cut short";
   const uint32_t crc = Read32(file, *at + offsetof(TIntegrityStamp, Crc));
   const uint32_t length = Read32(file, *at + offsetof(TIntegrityStamp, Length));
   if (length == 0) return "it was never stamped with its checksum";
-  if (length < *at + sizeof(TIntegrityStamp) || length < layout->SecurityAt + 8) return "it is cut short";
+  if (length < *at + sizeof(TIntegrityStamp)) return "it is cut short";
+  if (*at < layout->SecurityAt + 8) return "its checksum record is damaged";
   if (layout->CertSize == 0) {
     if (file.size() < length) return "it is cut short";
     if (file.size() > length) return "it has bytes added at its end";
@@ -141,6 +97,6 @@ std::string CheckImage(std::span<const uint8_t> file, uint32_t stampRva) {
     for (size_t i = length; i < layout->CertOffset; ++i)
       if (file[i] != 0) return "its signature does not stand where a signature belongs";
   }
-  if (CrcWithout(file, length, Skips(*layout, *at)) != crc) return "its checksum does not match";
+  if (ImageCrc(file, length, SkippedFields(*layout, *at)) != crc) return "its checksum does not match";
   return "";
 }
