@@ -129,8 +129,9 @@ add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $
 file(GLOB KV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
 if(KV_WIN_TESTS)
   add_executable(kvtests_win ${KV_WIN_TESTS} ${KV_GZIP_CRC} resources/Install_Korvane.rc)
-  # oleacc: the tests look at the windows as a screen reader does.
-  target_link_libraries(kvtests_win PRIVATE kvapp gtest ws2_32 comctl32 oleacc)
+  # oleacc: the tests look at the windows as a screen reader does; shlwapi: at icon locations as
+  # the shell reads them.
+  target_link_libraries(kvtests_win PRIVATE kvapp gtest ws2_32 comctl32 oleacc shlwapi)
   # Some tests read the built installer itself.
   add_dependencies(kvtests_win Install_Korvane)
   add_test(NAME windows_app COMMAND kvtests_win)

@@ -64,10 +64,10 @@ std::optional<std::string> RegisteredInstallDir();
 // one, is not offered.
 std::vector<std::string> UpgradeChoices(const std::vector<std::string>& found);
 
-// Settles the folders, writes the programs, optionally starts the toolbar installer, registers
-// the uninstaller, makes the links, writes the data files and the removal list.
+// Settles the folders, writes the programs, optionally starts the toolbar installer, makes the
+// links, writes the data files and the removal list, and registers the uninstaller.
 TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events);
 
 // Rewrites the client program (retrying while it is in use) and the uninstaller of an
-// installation, and its Start-menu links. Returns the folder, ending with "\".
+// installation, its Start-menu links and its uninstall entry. Returns the folder, ending with "\".
 std::string RunUpgrade(const TUpgradePlan& plan, TEngineEvents& events);

@@ -7,6 +7,7 @@
 
 #include "engine/Engine.h"
 #include "engine/EngineSteps.h"
+#include "engine/UninstallEntry.h"
 #include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
@@ -128,23 +129,6 @@ void DeleteIfPresent(const std::string& file, TEngineEvents& events) {
   else events.Log("Old " + Quoted(file) + " deleted: failed, " + SysErrorMessage(GetLastError()) + " (ignored)");
 }
 
-void RegisterUninstaller(const std::string& installDir) {
-  HKEY key;
-  if (const LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(KUninstallKey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                                      nullptr);
-      rc != ERROR_SUCCESS)
-    throw std::runtime_error(SysErrorMessage(static_cast<DWORD>(rc)));
-  TRegKey owner(key);
-  auto write = [&](const wchar_t* name, const std::string& value) {
-    const std::wstring wide = Wide(value);
-    const LONG rc = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
-                                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
-    if (rc != ERROR_SUCCESS) throw std::runtime_error(SysErrorMessage(static_cast<DWORD>(rc)));
-  };
-  write(L"DisplayName", "Korvane P2P");
-  write(L"UninstallString", QuotedCommand(installDir + "Uninstall.Exe", ""));
-}
-
 // The uninstaller reads the list in the system's code page.
 void WriteRemovalList(const TInstallResult& r, bool desktopShortcut) {
   std::string text;
@@ -232,7 +216,6 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
   }
   percent(90);
 
-  OptionalStep(events, "Uninstall entry in the registry", [&] { RegisterUninstaller(dir); });
   OptionalStep(events, "Shortcuts", [&] {
     std::vector<TShortcut> links = StartMenuLinks(events, dir, "/p2p/help");
     if (!plan.DesktopShortcut) {
@@ -254,6 +237,8 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
   OptionalStep(events, "Data file copy " + Quoted(dir + "KVInst.Dat"),
                [&] { WriteDataFileWhole(dir + "KVInst.Dat", values, percent, false); });
   OptionalStep(events, "Removal list " + Quoted(dir + "UnInstall.dat"), [&] { WriteRemovalList(r, plan.DesktopShortcut); });
+  // Last, so that the size it gives counts every file written.
+  OptionalStep(events, "Uninstall entry in the registry", [&] { WriteUninstallEntry(dir, r.AppDataDir); });
   return r;
 }
 

@@ -1,10 +1,12 @@
 // The upgrade of an installation in place, step by step.
+#include <shlobj.h>
 #include <windows.h>
 
 #include <cstdlib>
 
 #include "engine/Engine.h"
 #include "engine/EngineSteps.h"
+#include "engine/UninstallEntry.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/win/ShellHelpers.h"
 #include "payload/GB_Payload.h"
@@ -12,6 +14,14 @@
 #include "payload/win/GB_Uninstall_exe.h"
 
 namespace {
+// Where the installation keeps the client's data file: the per-user folder, or the installation
+// folder when the installation found none.
+std::string DataDirOf(const std::string& installDir) {
+  const auto local = KnownFolder(CSIDL_LOCAL_APPDATA);
+  if (local && FileExists(*local + "\\Korvane P2P\\Korvane.Dat")) return *local + "\\Korvane P2P\\";
+  return installDir;
+}
+
 void Wait(const TRetryPolicy& policy, int steps) {
   for (int i = 0; i < steps; ++i) Sleep(static_cast<DWORD>(policy.Step.count()));
 }
@@ -63,6 +73,7 @@ void Upgrade(const TUpgradePlan& plan, const std::string& dir, TEngineEvents& ev
     WriteReplacing(dir + "Uninstall.Exe", [](const std::string& file) { WriteUninstaller(file); });
   });
   EssentialStep(events, "Shortcuts", [&] { SaveShortcuts(events, StartMenuLinks(events, dir, "/p2p/help/")); });
+  OptionalStep(events, "Uninstall entry in the registry", [&] { WriteUninstallEntry(dir, DataDirOf(dir)); });
   events.Progress(maximum, maximum);
 }
 }  // namespace

@@ -1,7 +1,9 @@
 // Uninstall.Exe: removes what the installation listed in "UnInstall.dat" beside it.
-//   Uninstall.Exe [/quiet]     /quiet skips the question and the messages (for scripts)
-// Exit code: 0 done, 1 cancelled, 2 failed (list refused, the client still running, or
-// something could not be removed).
+//   Uninstall.Exe [/S | /quiet]   no question and no message: /S is the switch that package
+//                                 managers give an NSIS uninstaller, /quiet the one for scripts
+// Exit code: 0 removed; 1 cancelled by the user at a question (never with a switch); 2 nothing
+// removed, because the list is missing or refused or a file to be removed is in use (the client
+// still running); 3 removed in part (the closing message, if shown, names what is left).
 //
 // The list is checked whole before anything is touched: every line must be one that an
 // installation of this product writes, naming this program's own folder or the per-user data
@@ -21,7 +23,7 @@
 
 namespace {
 
-constexpr int KDone = 0, KCancelled = 1, KFailed = 2;
+constexpr int KDone = 0, KCancelled = 1, KUntouched = 2, KPartly = 3;
 constexpr wchar_t KProduct[] = L"Korvane P2P";
 constexpr wchar_t KUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane P2P";
 constexpr wchar_t KListName[] = L"UnInstall.dat";
@@ -320,7 +322,7 @@ int Uninstall() {
   std::vector<TItem> items;
   if (self.empty() || !IsDirectWay(ours.Install) || !ReadList(list, ours, items)) {
     Tell(L"The removal list \"" + list + L"\" is missing or damaged. Nothing was removed.", MB_ICONERROR);
-    return KFailed;
+    return KUntouched;
   }
   if (!Quiet && MessageBoxW(nullptr, (L"Do you want to remove " + product + L" from your computer?").c_str(),
                             (product + L" Uninstall").c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -356,7 +358,7 @@ int Uninstall() {
   std::erase_if(files, [&](const std::wstring& f) { return Same(f, self) || Same(f, list); });
 
   while (std::any_of(files.begin(), files.end(), InUse)) {
-    if (Quiet) return KFailed;
+    if (Quiet) return KUntouched;
     if (MessageBoxW(nullptr, (product + L" is still running. Close it and try again.").c_str(), L"Uninstall",
                     MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
       return KCancelled;
@@ -385,7 +387,7 @@ int Uninstall() {
     std::wstring text = product + L" could not be removed completely. Left are:\r\n";
     for (const std::wstring& f : failed) text += L"\r\n" + f;
     Tell(text, MB_ICONWARNING);
-    return KFailed;
+    return KPartly;
   }
   Tell(product + L" was removed from your computer.", MB_ICONINFORMATION);
   return KDone;
@@ -399,6 +401,6 @@ int wmain(int argc, wchar_t** argv) {
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (argc >= 4 && std::wstring(argv[1]) == L"/finish") return Finish(argc, argv);
   for (int i = 1; i < argc; ++i)
-    if (Same(argv[i], L"/quiet")) Quiet = true;
+    if (Same(argv[i], L"/S") || Same(argv[i], L"/quiet")) Quiet = true;
   return Uninstall();
 }

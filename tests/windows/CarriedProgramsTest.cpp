@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/windows/TestFiles.h"
+#include "tests/windows/WindowlessRun.h"
 #include "lib/LIB_InstallPaths.h"
 #include "payload/GB_KORVANE_DAT.h"
 #include "payload/win/GB_KorvaneP2P_exe.h"
@@ -203,10 +204,20 @@ class Uninstaller : public testing::Test {
   std::pair<const char*, std::optional<std::string>> environment[2] = {{"TMP", {}}, {"TEMP", {}}};
 };
 
-TEST_F(Uninstaller, RemovesTheWholeInstallation) {
-  ASSERT_EQ(Uninstall(), 0u);
+// Either switch: no question, no closing message. /S is what package managers give an
+// uninstaller to run without anyone there.
+class UninstallerSwitch : public Uninstaller, public testing::WithParamInterface<const char*> {};
+
+TEST_P(UninstallerSwitch, RemovesTheWholeInstallationWithoutAWindow) {
+  WriteList();
+  const TWindowlessRun run =
+      RunWatchingWindows("\"" + inst + "Uninstall.Exe\" " + GetParam(), [&] { return !Exists(inst); });
+  EXPECT_FALSE(run.WindowShown);
+  EXPECT_EQ(run.ExitCode, 0u);
   ExpectAllGone();
 }
+
+INSTANTIATE_TEST_SUITE_P(Switches, UninstallerSwitch, testing::Values("/quiet", "/S"));
 
 // Without a local application data folder the installation keeps its data in the install folder.
 TEST_F(Uninstaller, RemovesAnInstallationWithItsDataInTheInstallFolder) {
@@ -324,7 +335,7 @@ TEST_F(Uninstaller, FollowsNoLinkMadeAfterTheListWasRead) {
   std::string said;
   ASSERT_TRUE(Answer("Uninstall", IDOK, &said));
   EXPECT_NE(said.find(data + "e.DAT"), std::string::npos) << said;
-  EXPECT_EQ(ExitCodeOf(run), 2u);
+  EXPECT_EQ(ExitCodeOf(run), 3u);  // removed in part
   ExpectDecoyAndDataKept();
   EXPECT_TRUE(KeyExists());
   EXPECT_TRUE(Exists(inst + "UnInstall.dat"));
@@ -335,7 +346,7 @@ TEST_F(Uninstaller, FollowsNoLinkMadeAfterTheListWasRead) {
 // list the first one left, finishes the work.
 TEST_F(Uninstaller, ASecondRunFinishesWhatTheFirstCouldNot) {
   ASSERT_TRUE(SetFileAttributesA((data + "e.DAT").c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(Uninstall(), 2u);
+  EXPECT_EQ(Uninstall(), 3u);
   EXPECT_TRUE(Exists(data + "e.DAT"));
   EXPECT_TRUE(KeyExists());
   EXPECT_TRUE(Exists(inst + "UnInstall.dat"));

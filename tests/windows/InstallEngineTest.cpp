@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -50,7 +51,59 @@ std::string RegString(const char* name) {
   return buf;
 }
 
+long long RegNumber(const char* name) {
+  DWORD value = 0, size = sizeof value;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, KUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+    return -1;
+  return value;
+}
+
+// What the files directly inside `folder` hold, in bytes.
+long long FilesIn(const std::string& folder) {
+  long long bytes = 0;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      bytes += (static_cast<long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return bytes;
+}
+
 constexpr char kInstall[] = "C:\\kvtest install\\Korvane P2P\\";
+
+// The entry in the list of installed programs: every value, its size being all that the
+// installation put into its two folders.
+void ExpectUninstallEntry(const std::string& appData) {
+  const std::string inst = kInstall, site = KProductSite;
+  const std::pair<const char*, std::string> texts[] = {
+      {"DisplayName", "Korvane P2P"},
+      {"UninstallString", "\"" + inst + "Uninstall.Exe\""},
+      {"QuietUninstallString", "\"" + inst + "Uninstall.Exe\" /S"},
+      {"DisplayVersion", "4.43"},
+      {"Publisher", "Korvane"},
+      {"DisplayIcon", "\"" + inst + "Korvane.Exe\",0"},
+      {"InstallLocation", inst},
+      {"URLInfoAbout", site + "/p2p/"},
+      {"HelpLink", site + "/p2p/help"},
+  };
+  for (const auto& [name, value] : texts) EXPECT_EQ(RegString(name), value) << name;
+  EXPECT_EQ(RegNumber("EstimatedSize"), (FilesIn(inst) + FilesIn(appData) + 1023) / 1024);
+  EXPECT_EQ(RegNumber("NoModify"), 1);
+  EXPECT_EQ(RegNumber("NoRepair"), 1);
+
+  // The shell finds the icon where the entry says.
+  wchar_t icon[MAX_PATH] = L"";
+  Wide(RegString("DisplayIcon")).copy(icon, MAX_PATH - 1);
+  const int index = PathParseIconLocationW(icon);
+  EXPECT_EQ(LowerCase(Utf8(icon)), LowerCase(inst + "Korvane.Exe"));
+  EXPECT_EQ(index, 0);
+  HICON large = nullptr;
+  EXPECT_EQ(ExtractIconExW(icon, index, &large, nullptr, 1), 1u);
+  if (large) DestroyIcon(large);
+}
 
 std::string AppData() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P\\"; }
 
@@ -107,8 +160,7 @@ TEST_F(InstallEngine, DefaultAnswersLeaveEverythingInPlace) {
   EXPECT_EQ(ReadAll(r.InstallDir + "UnInstall.dat"), expected);
   EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 18);
 
-  EXPECT_EQ(RegString("DisplayName"), "Korvane P2P");
-  EXPECT_EQ(RegString("UninstallString"), "\"" + std::string(kInstall) + "Uninstall.Exe\"");
+  ExpectUninstallEntry(appData);
 
   const std::string group = ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P\\";
   const struct {
@@ -187,6 +239,7 @@ TEST_F(InstallEngine, NoToolbarNoDesktopLinkOtherSpeed) {
   EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 17);
   EXPECT_EQ(list.find("<T"), std::string::npos);
   EXPECT_EQ(ReadDataFile(ReadAll(r.AppDataDir + "Korvane.Dat")).Header.ConnectionSpeed, 90);
+  ExpectUninstallEntry(r.AppDataDir);  // a size without the toolbar's installer
   EXPECT_TRUE(events.Logged("Toolbar installer", "skipped, not chosen")) << events.LogText();
   EXPECT_TRUE(events.Logged("Desktop link", "skipped, not chosen")) << events.LogText();
   Sleep(500);

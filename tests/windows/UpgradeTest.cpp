@@ -86,6 +86,7 @@ class Upgrade : public TWizardTest {
     RemoveTree("C:\\kvtest upgrade");
     RemoveTree(WithoutSlash(TTestDrives::Base));
     RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
   }
   static std::string WithoutSlash(std::string s) {
     s.pop_back();
@@ -417,6 +418,56 @@ TEST(UpgradeEngine, RetriesWhileTheClientIsInUseThenReplacesIt) {
   EXPECT_TRUE(events.Logged("Client program", "(attempt 3): done")) << events.LogText();
   RemoveTree("C:\\kvtest upgrade engine");
   RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P");
+}
+
+std::string EntryText(const char* name) {
+  char buf[MAX_PATH] = "";
+  DWORD size = sizeof buf;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, KUninstallKey, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
+    return "(missing)";
+  return buf;
+}
+
+// The entry an older version left, with two values of its own, is rewritten for the upgraded
+// folder; its size counts the client data file wherever the installation keeps it.
+TEST(UpgradeEngine, RewritesTheUninstallEntryForTheUpgradedFolder) {
+  const std::string dir = "C:\\kvtest upgrade entry\\", perUser = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P\\";
+  auto clean = [&] {
+    RemoveTree("C:\\kvtest upgrade entry");
+    RemoveTree(perUser.substr(0, perUser.size() - 1));
+    RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
+  };
+  const struct {
+    const char* where;
+    std::string dataDir;
+  } cases[] = {{"in the per-user folder", perUser}, {"in the installation folder", dir}};
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.where);
+    clean();
+    SHCreateDirectoryExA(nullptr, dir.c_str(), nullptr);
+    SHCreateDirectoryExA(nullptr, c.dataDir.c_str(), nullptr);
+    WriteText(dir + "Korvane.Exe", "old client");
+    WriteText(dir + "KVInst.Dat", std::string(5000, 's'));
+    WriteText(dir + "UnInstall.dat", "list");
+    WriteText(c.dataDir + "Korvane.Dat", std::string(300000, 'd'));
+    for (const auto& [name, value] : {std::pair{"DisplayName", "Korvane P2P"}, {"DisplayVersion", "4.38"},
+                                      {"InstallLocation", "D:\\elsewhere\\"}})
+      RegSetKeyValueA(HKEY_LOCAL_MACHINE, KUninstallKey, name, REG_SZ, value, static_cast<DWORD>(strlen(value) + 1));
+    TRecordingEvents events;
+    RunUpgrade(TUpgradePlan{dir, false, {}}, events);
+    EXPECT_TRUE(events.Logged("Uninstall entry in the registry", ": done")) << events.LogText();
+    EXPECT_EQ(EntryText("DisplayVersion"), "4.43");
+    EXPECT_EQ(EntryText("InstallLocation"), dir);
+    EXPECT_EQ(EntryText("QuietUninstallString"), "\"" + dir + "Uninstall.Exe\" /S");
+    DWORD size = 0, bytes = sizeof size;
+    EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, KUninstallKey, "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(size, (KClientProgram.USize + KUninstaller.USize + 5000 + 4 + 300000 + 1023) / 1024);
+  }
+  CoUninitialize();
+  clean();
 }
 
 TEST(WriteReplacing, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {

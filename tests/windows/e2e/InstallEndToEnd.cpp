@@ -7,17 +7,20 @@
 #include <shlobj.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/windows/TestFiles.h"
+#include "tests/windows/WindowlessRun.h"
 #include "tests/windows/e2e/Damaged.h"
 #include "tests/windows/e2e/Wizard.h"
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
 #include "lib/win/FindFilesWin.h"
+#include "lib/win/ShellHelpers.h"
 #include "lib/win/WinHandles.h"
 
 namespace {
@@ -52,6 +55,12 @@ std::string WithoutSlash(std::string s) {
   if (s.ends_with('\\')) s.pop_back();
   return s;
 }
+// What the files in a folder ending with "\" hold, in bytes.
+long long FolderBytes(const std::string& folder) {
+  long long bytes = 0;
+  for (const std::string& name : Listing(WithoutSlash(folder))) bytes += FileSize(folder + name);
+  return bytes;
+}
 
 std::string RegString(HKEY root, const char* key, const char* name) {
   wchar_t buf[1024];
@@ -66,6 +75,47 @@ bool KeyExists(HKEY root, const char* key) {
   if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
   RegCloseKey(k);
   return true;
+}
+
+// What a console program writes, as a script reads it through a pipe.
+std::string ConsoleOutput(const std::string& commandLine) {
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &inherited, 0)) return "(no pipe)";
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = si.hStdError = write;
+  PROCESS_INFORMATION pi{};
+  std::wstring cmd = Wide(commandLine);
+  const bool started = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  CloseHandle(write);
+  std::string out = started ? "" : "(not started)";
+  char buf[4096];
+  for (DWORD got; started && ReadFile(read, buf, sizeof buf, &got, nullptr) && got > 0;) out.append(buf, got);
+  CloseHandle(read);
+  if (started) {
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  return out;
+}
+
+// The values of a registry key as `reg query` prints them: name, then type and data.
+std::map<std::string, std::string> RegQuery(const std::string& key) {
+  std::map<std::string, std::string> values;
+  std::istringstream lines(ConsoleOutput("reg query \"" + key + "\""));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.ends_with('\r')) line.pop_back();
+    const size_t type = line.find("    REG_", 4);
+    if (!line.starts_with("    ") || type == std::string::npos) continue;
+    const size_t data = line.find("    ", type + 4);
+    values[line.substr(4, type - 4)] =
+        line.substr(type + 4, data - type - 4) + " " + (data == std::string::npos ? "" : line.substr(data + 4));
+  }
+  return values;
 }
 
 // Points a shell folder somewhere else for one test, as a changed profile would.
@@ -494,7 +544,38 @@ TEST_F(Silent, DefaultAnswersInstallAsTheWizardDoes) {
         std::string("Outcome: installed (exit code 0)")})
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   EXPECT_EQ(text.find("failed"), std::string::npos) << text;
-  Uninstall(defaultDir);
+
+  // The entry as package managers read it: every value, the size being all that the
+  // installation put into its two folders.
+  const std::string inst = defaultDir, site = KProductSite;
+  char size[16];
+  snprintf(size, sizeof size, "0x%llx", (FolderBytes(inst) + FolderBytes(appData) + 1023) / 1024);
+  const std::map<std::string, std::string> entry = {
+      {"DisplayName", "REG_SZ Korvane P2P"},
+      {"DisplayVersion", "REG_SZ 4.43"},
+      {"Publisher", "REG_SZ Korvane"},
+      {"DisplayIcon", "REG_SZ \"" + inst + "Korvane.Exe\",0"},
+      {"InstallLocation", "REG_SZ " + inst},
+      {"UninstallString", "REG_SZ \"" + inst + "Uninstall.Exe\""},
+      {"QuietUninstallString", "REG_SZ \"" + inst + "Uninstall.Exe\" /S"},
+      {"EstimatedSize", std::string("REG_DWORD ") + size},
+      {"NoModify", "REG_DWORD 0x1"},
+      {"NoRepair", "REG_DWORD 0x1"},
+      {"URLInfoAbout", "REG_SZ " + site + "/p2p/"},
+      {"HelpLink", "REG_SZ " + site + "/p2p/help"},
+  };
+  EXPECT_EQ(RegQuery(std::string("HKLM\\") + KUninstallKey), entry);
+  // The system's list of installed programs shows it.
+  const std::string listed = ConsoleOutput("uninstaller --list");
+  EXPECT_NE(listed.find("|||Korvane P2P"), std::string::npos) << listed;
+
+  // Run as it stands in the entry, the quiet command removes all of it without a window.
+  const TWindowlessRun removal = RunWatchingWindows(RegString(HKEY_LOCAL_MACHINE, KUninstallKey, "QuietUninstallString"),
+                                                    [&] { return !Exists(inst); });
+  EXPECT_FALSE(removal.WindowShown);
+  EXPECT_EQ(removal.ExitCode, 0u);
+  ExpectNothingInstalled();
+  EXPECT_EQ(ConsoleOutput("uninstaller --list").find("Korvane P2P"), std::string::npos);
 }
 
 // /D= takes the rest of the line, blanks and all; the toolbar only when asked for; the other
