@@ -218,14 +218,6 @@ DWORD RemoveAt(const std::wstring& path) {
   return err;
 }
 
-void RemoveFolders(std::vector<std::wstring> folders) {
-  // Deeper folders first, so that a parent can be empty by the time its turn comes.
-  std::stable_sort(folders.begin(), folders.end(), [](const std::wstring& a, const std::wstring& b) {
-    return std::count(a.begin(), a.end(), L'\\') > std::count(b.begin(), b.end(), L'\\');
-  });
-  for (const std::wstring& f : folders) RemoveAt(f);
-}
-
 std::wstring Quote(const std::wstring& s) { return L"\"" + WithoutSlash(s) + L"\""; }
 
 // The copy is written as a new file and then held without write sharing until it has been
@@ -257,8 +249,23 @@ bool MoveTo(HANDLE file, const std::wstring& path) {
   return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(buf.size()));
 }
 
+// Opens what the copy is to delete, for it to inherit: only the file or folder that lies where
+// the path says, never one behind a link.
+HANDLE OpenToInherit(const std::wstring& path) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE h = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         &inherit, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h != INVALID_HANDLE_VALUE && !Same(FinalPath(h), WithoutSlash(path))) {
+    CloseHandle(h);
+    return INVALID_HANDLE_VALUE;
+  }
+  return h;
+}
+
 // Copies this program into a new folder of its own in the temporary folder and starts the copy
-// to finish after this process has ended: delete this program's file, then the folders.
+// to finish after this process has ended: delete this program's file, then the folders. The copy
+// gets them as inherited handles, not as names: whoever starts a program with "/finish" can
+// hand it only what that caller could delete itself.
 bool StartFinisher(const std::wstring& self, const std::vector<std::wstring>& folders) {
   HANDLE f = CreateFileW(self.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
@@ -276,12 +283,15 @@ bool StartFinisher(const std::wstring& self, const std::vector<std::wstring>& fo
   }
   const std::wstring copy = dir + L"\\Uninstall.Exe";
   HANDLE held = WriteCopy(copy, image);
+  std::vector<HANDLE> handed{OpenToInherit(self)};
+  for (const std::wstring& folder : folders)
+    if (HANDLE h = OpenToInherit(folder); h != INVALID_HANDLE_VALUE) handed.push_back(h);
   HANDLE me;
   bool started = false;
-  if (held != INVALID_HANDLE_VALUE &&
+  if (held != INVALID_HANDLE_VALUE && handed[0] != INVALID_HANDLE_VALUE &&
       DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me, SYNCHRONIZE, TRUE, 0)) {
-    std::wstring cmd = Quote(copy) + L" /finish " + std::to_wstring(reinterpret_cast<uintptr_t>(me)) + L" " + Quote(self);
-    for (const std::wstring& folder : folders) cmd += L" " + Quote(folder);
+    std::wstring cmd = Quote(copy) + L" /finish " + std::to_wstring(reinterpret_cast<uintptr_t>(me));
+    for (HANDLE h : handed) cmd += L" " + std::to_wstring(reinterpret_cast<uintptr_t>(h));
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -295,17 +305,43 @@ bool StartFinisher(const std::wstring& self, const std::vector<std::wstring>& fo
       MoveTo(held, dir + L".tmp");
     }
   }
+  for (HANDLE h : handed)
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
   if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   RemoveDirectoryW(dir.c_str());
   return started;
 }
 
+HANDLE HandleArgument(const wchar_t* text) {
+  return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::wcstoull(text, nullptr, 10)));
+}
+
+bool Dispose(HANDLE h) {
+  FILE_DISPOSITION_INFO dispose{TRUE};
+  return SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+// /finish PARENT FILE FOLDER...: handles this process inherited from the uninstaller that
+// started it. It waits for its parent to end, deletes the file, then the folders that are
+// empty, deeper ones first.
 int Finish(int argc, wchar_t** argv) {
-  HANDLE parent = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::wcstoull(argv[2], nullptr, 10)));
+  HANDLE parent = HandleArgument(argv[2]);
   WaitForSingleObject(parent, INFINITE);  // its closing message may stay open for long
   CloseHandle(parent);
-  for (int i = 0; i < 50 && !Gone(RemoveAt(argv[3])); ++i) Sleep(100);
-  RemoveFolders(std::vector<std::wstring>(argv + 4, argv + argc));
+  // Held open by the system for a moment after its parent ended; a handle it never inherited is
+  // not waited for.
+  HANDLE self = HandleArgument(argv[3]);
+  for (int i = 0; i < 50 && !Dispose(self) && GetLastError() != ERROR_INVALID_HANDLE; ++i) Sleep(100);
+  CloseHandle(self);  // the file goes with its last handle, and its folder can be empty
+  std::vector<std::pair<std::wstring, HANDLE>> folders;
+  for (int i = 4; i < argc; ++i) folders.push_back({FinalPath(HandleArgument(argv[i])), HandleArgument(argv[i])});
+  std::stable_sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) {
+    return std::count(a.first.begin(), a.first.end(), L'\\') > std::count(b.first.begin(), b.first.end(), L'\\');
+  });
+  for (const auto& [path, h] : folders) {
+    Dispose(h);
+    CloseHandle(h);  // an empty folder goes with its last handle
+  }
   return KDone;
 }
 

@@ -358,6 +358,17 @@ TEST_F(Uninstaller, ASecondRunFinishesWhatTheFirstCouldNot) {
 
 // The running client holds its program file: nothing is removed while it runs, and all of it
 // once it has been closed.
+// The copy that finishes a removal takes what it deletes as handles from the uninstaller that
+// starts it: a caller who names a file or a folder on its command line deletes nothing.
+TEST_F(Uninstaller, FinishDeletesNothingACallerNames) {
+  const std::string victim = base + "Victim\\";
+  CreateDirectoryA(victim.c_str(), nullptr);
+  Put(victim + "Uninstall.Exe");
+  const HANDLE run = StartProgram("\"" + inst + "Uninstall.Exe\" /finish 0 \"" + victim + "Uninstall.Exe\" \"" + victim + "\"");
+  EXPECT_EQ(ExitCodeOf(run), 0u);
+  EXPECT_TRUE(Exists(victim + "Uninstall.Exe"));
+}
+
 TEST_F(Uninstaller, WaitsForTheClientToBeClosed) {
   WriteClientProgram(inst + "Korvane.Exe");
   HANDLE client = StartProgram("\"" + inst + "Korvane.Exe\"");
