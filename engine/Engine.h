@@ -17,12 +17,15 @@ class TEngineEvents {
 };
 
 struct TInstallPlan {
-  std::string InstallDir;  // as chosen; the run may settle on a fallback
+  std::string InstallDir;  // as chosen; the run may settle on a fallback, unless InstallDirGiven
   std::string DownloadDir;
   int ConnectionType = 8;
   std::string InstallerTag;
   bool Toolbar = false;
   bool DesktopShortcut = true;
+  // Named by an administrator (/D=): the run uses InstallDir or fails before it writes anything,
+  // never falling back to another folder.
+  bool InstallDirGiven = false;
 };
 
 struct TInstallResult {
