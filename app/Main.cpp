@@ -35,6 +35,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
 
   if (!cl.LogFile.empty()) {
     OpenAppLog(cl.LogFile);
+    // As for /S: a log asked for and not to be had ends the run before anything is written.
+    if (!AppLog().IsOpen()) return KExitBadArguments;
     AppLog().Line("Korvane P2P 4.43 setup:" + arguments);
   }
   // The self-update replaces the client of an installation, and nothing else: a folder without

@@ -5,10 +5,10 @@
 #include "app/Appl_Globals.h"
 #include "engine/Engine.h"
 #include "engine/InstallLog.h"
-#include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_ErrorReport.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/Elevation.h"
+#include "lib/win/FolderRule.h"
 #include "lib/win/LIB_GetMemStreamFromTheWeb.h"
 #include "lib/win/SelfCheck.h"
 #include "lib/win/WinApp.h"
@@ -41,27 +41,44 @@ void SendErrorReport(const TInstallPlan& plan, const std::string& message) {
     ProcessMessagesFor(20);
 }
 
+// A folder of the plan, given or proposed, by the rule of the wizard's folder panels, and from
+// here on as that rule wrote it. Empty, with the reason in `why`, when the rule refuses it.
+std::string SettledFolder(const std::optional<std::string>& given, const std::string& proposal, const char* name,
+                          std::string& why) {
+  const std::string& folder = given ? *given : proposal;
+  const TCheckedFolder checked = CheckFolder(folder);
+  if (checked.Fault != TFolderFault::None)
+    why = (given ? "" : "the proposal for ") + std::string(name) + ": \"" + folder + "\" " + FolderFaultReason(checked.Fault);
+  return checked.Folder;
+}
+
 }  // namespace
 
 int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine,
                           const std::function<std::string()>& checkInstaller) {
   TInstallLog log(cl.LogFile.empty() ? DefaultLogFile() : cl.LogFile);
+  // A log the administrator asked for and cannot have ends the run before anything is written.
+  if (!cl.LogFile.empty() && !log.IsOpen()) return KExitBadArguments;
   log.Line("Korvane P2P 4.43 silent installation:" + commandLine);
   if (const std::string damage = checkInstaller(); !damage.empty()) {
     log.Line("Installer check: failed, " + damage + ". " + KDamagedInstaller);
     log.Line("Outcome: nothing installed (exit code 2)");
     return KExitFailed;
   }
-  if (!cl.Error.empty()) {
-    log.Line("Arguments refused: " + cl.Error);
+  auto refuse = [&](const std::string& why) {
+    log.Line("Arguments refused: " + why);
     log.Line("Outcome: nothing installed (exit code 1)");
     return KExitBadArguments;
-  }
+  };
+  if (!cl.Error.empty()) return refuse(cl.Error);
 
   TInstallPlan plan;
-  plan.InstallDir = cl.InstallDir.empty() ? ProposedInstallDir() : cl.InstallDir;
-  // The folders as the wizard's panels accept them: with their backslash.
-  plan.DownloadDir = cl.DownloadDir.empty() ? ProposedDownloadDir(plan.InstallDir) + "\\" : cl.DownloadDir;
+  std::string why;
+  plan.InstallDir = SettledFolder(cl.GivenInstallDir, ProposedInstallDir(), "/D", why);
+  if (plan.InstallDir.empty()) return refuse(why);
+  plan.DownloadDir = SettledFolder(cl.GivenDownloadDir, ProposedDownloadDir(plan.InstallDir), "/DOWNLOAD", why);
+  if (plan.DownloadDir.empty()) return refuse(why);
+  plan.InstallDirGiven = cl.GivenInstallDir.has_value();
   plan.ConnectionType = cl.ConnectionType;
   plan.InstallerTag = GInstallerTag;
   plan.Toolbar = cl.Toolbar;
@@ -70,16 +87,6 @@ int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine
   log.Line("Plan: installation folder \"" + plan.InstallDir + "\", downloads \"" + plan.DownloadDir +
            "\", connection " + std::to_string(plan.ConnectionType) + ", desktop link " +
            (plan.DesktopShortcut ? "yes" : "no") + ", toolbar " + (plan.Toolbar ? "yes" : "no"));
-
-  // The client and the uninstaller read the folders in the system's code page, as the wizard's
-  // panels make sure.
-  for (const auto& [what, folder] : {std::pair{"installation", &plan.InstallDir}, {"download", &plan.DownloadDir}}) {
-    if (ToSystemCodePage(*folder)) continue;
-    log.Line(std::string("Arguments refused: the ") + what + " folder \"" + *folder +
-             "\" has characters that the system's code page cannot hold");
-    log.Line("Outcome: nothing installed (exit code 1)");
-    return KExitBadArguments;
-  }
 
   const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   TLogEvents events(log);

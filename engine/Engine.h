@@ -19,7 +19,7 @@ class TEngineEvents {
 };
 
 struct TInstallPlan {
-  std::string InstallDir;  // as chosen; the run may settle on a fallback
+  std::string InstallDir;  // as chosen; the run may settle on a fallback, unless InstallDirGiven
   std::string DownloadDir;
   int ConnectionType = 8;
   std::string InstallerTag;
@@ -28,6 +28,9 @@ struct TInstallPlan {
   // The run holds an administrator's token: only then do program folders made outside the
   // program files folder get its rights, which a standard user could not write into.
   bool Elevated = true;
+  // Named by an administrator (/D=): the run uses InstallDir or fails before it writes anything,
+  // never falling back to another folder.
+  bool InstallDirGiven = false;
 };
 
 struct TInstallResult {

@@ -85,6 +85,19 @@ std::string UsableInstallDir(const std::string& chosen, bool elevated, TEngineEv
   }
 }
 
+// A folder an administrator named: made and written, or the run ends here, with no folder of
+// its making left behind.
+std::string GivenInstallDir(const std::string& given, bool elevated, TEngineEvents& events) {
+  try {
+    ForceWritableFolder(given, InstallFolderAccess(given, elevated));
+    PrepareProgramFolder(given, elevated, events);
+  } catch (const EInOutError& e) {
+    throw std::runtime_error("the installation folder " + Quoted(given) + " cannot be used: " +
+                             SysErrorMessage(static_cast<DWORD>(e.ErrorCode)));
+  }
+  return given;
+}
+
 // The client reads the data folder's name in the system's code page. A profile folder named in
 // another script (a Cyrillic user name on a Western system) is reached by its short name, which
 // the file system spells in ASCII, if it keeps short names.
@@ -184,7 +197,8 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
   TInstallResult r;
   std::string chosen = plan.InstallDir;
   if (!chosen.ends_with('\\')) chosen += '\\';
-  r.InstallDir = UsableInstallDir(chosen, plan.Elevated, events);
+  r.InstallDir = plan.InstallDirGiven ? GivenInstallDir(chosen, plan.Elevated, events)
+                                      : UsableInstallDir(chosen, plan.Elevated, events);
   events.Log("Installation folder " + Quoted(r.InstallDir) + ": done");
   r.AppDataDir = UsableDataDir(r.InstallDir, events);
   r.DataDir = r.AppDataDir;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
 
 std::vector<std::string> SplitCommandLine(std::string_view text) {
@@ -36,16 +35,13 @@ bool StartsWithSwitch(const std::string& arg, std::string_view name) {
   return LowerCase(arg.substr(0, name.size())) == LowerCase(name);
 }
 
-// The wizard's rules for a typed folder: a valid path, and not a drive root.
-bool AcceptableFolder(const std::string& folder) { return IsValidFolderPath(folder) && folder.size() > 3; }
-
 std::string WithBackslash(std::string folder) {
   if (!folder.ends_with('\\')) folder += '\\';
   return folder;
 }
 
 // The switches of the unattended installation; `folder` is what /D= gave, if anything.
-void ParseSilent(const std::vector<std::string>& args, const std::string* folder, TCommandLine& cl) {
+void ParseSilent(const std::vector<std::string>& args, const std::optional<std::string>& folder, TCommandLine& cl) {
   auto refuse = [&](std::string why) {
     if (cl.Error.empty()) cl.Error = std::move(why);
   };
@@ -61,9 +57,7 @@ void ParseSilent(const std::vector<std::string>& args, const std::string* folder
     } else if (lower == "/toolbar") {
       cl.Toolbar = true;
     } else if (StartsWithSwitch(arg, "/DOWNLOAD=")) {
-      cl.DownloadDir = arg.substr(10);
-      if (!AcceptableFolder(cl.DownloadDir)) refuse("/DOWNLOAD: \"" + cl.DownloadDir + "\" is not a valid folder");
-      else cl.DownloadDir = WithBackslash(cl.DownloadDir);
+      cl.GivenDownloadDir = arg.substr(10);
     } else if (StartsWithSwitch(arg, "/CONNECTION=")) {
       const std::string n = arg.substr(12);
       if (n.size() != 1 || n[0] < '0' || n[0] > '8') refuse("/CONNECTION takes a number from 0 to 8, not \"" + n + "\"");
@@ -72,10 +66,7 @@ void ParseSilent(const std::vector<std::string>& args, const std::string* folder
       refuse("unknown argument \"" + arg + "\"");
     }
   }
-  if (folder) {
-    if (!AcceptableFolder(*folder)) refuse("/D: \"" + *folder + "\" is not a valid folder");
-    else cl.InstallDir = WithBackslash(*folder);
-  }
+  cl.GivenInstallDir = folder;
 }
 
 }  // namespace
@@ -108,7 +99,7 @@ TCommandLine ParseCommandLine(std::string_view arguments) {
   cl.Silent = std::find_if(args.begin(), args.end(), [](const std::string& a) { return a == "/S" || a == "/s"; }) !=
               args.end();
   if (cl.Silent) {
-    ParseSilent(args, folder ? &*folder : nullptr, cl);
+    ParseSilent(args, folder, cl);
     return cl;
   }
 

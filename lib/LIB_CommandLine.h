@@ -3,9 +3,10 @@
 //   /autoupdate FOLDER                                   self-update of the client in FOLDER
 //   /S [/DOWNLOAD=folder] [/CONNECTION=n] [/NODESKTOP] [/TOOLBAR] [/LOG=file] [/D=folder]
 // /D= stands last and takes the rest of the line as it is, blanks included, without quotes.
-// Folders follow the wizard's rules: a valid path that is not a drive root.
+// The folders are checked by the silent front end, by the rule of the wizard's folder panels.
 // /LOG=file also works for the wizard and the self-update, before anything else.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +21,11 @@ struct TCommandLine {
   std::string LogFile;
   // Self-update of the client installed in InstallDir.
   bool AutoUpdate = false;
-  std::string InstallDir;  // ends with "\"; with /S, empty for the wizard's proposal
-  // Unattended installation.
+  std::string InstallDir;  // ends with "\"
+  // Unattended installation. The folders as /D= and /DOWNLOAD= give them; without the switch,
+  // the wizard's proposal.
   bool Silent = false;
-  std::string DownloadDir;  // ends with "\"; empty for the wizard's proposal
+  std::optional<std::string> GivenInstallDir, GivenDownloadDir;
   int ConnectionType = 8;
   bool DesktopShortcut = true;
   bool Toolbar = false;  // bundled software only when asked for

@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "app/Form_Main.h"
-#include "lib/LIB_DataPlatform.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
+#include "lib/win/FolderRule.h"
 #include "lib/win/WinText.h"
 
 namespace {
@@ -112,12 +112,11 @@ std::string TFolderChoicePanel::GetText(HWND control) {
 
 void TFolderChoicePanel::SetText(HWND control, const std::string& text) { SetTextOf(control, text); }
 
-bool TFolderChoicePanel::FitsCodePage(const std::string& folder) {
-  if (ToSystemCodePage(folder)) return true;
-  ShowMessage(
-      "This folder's name has characters that Windows cannot store for Korvane P2P on this computer.\r"
-      "Please choose a folder whose name uses only the characters of your system's language.");
-  return false;
+std::optional<std::string> TFolderChoicePanel::AcceptedFolder(const std::string& typed) {
+  const TCheckedFolder checked = CheckFolder(typed);
+  if (checked.Fault == TFolderFault::None) return checked.Folder;
+  ShowMessage(FolderFaultMessage(checked.Fault));
+  return std::nullopt;
 }
 
 void TFolderChoicePanel::ShowMessage(const std::string& text) {

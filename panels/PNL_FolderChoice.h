@@ -2,6 +2,7 @@
 // folder, the folder tree beside it that follows the box, and the tree's admission filter.
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/Frame_Panel.h"
@@ -39,9 +40,9 @@ class TFolderChoicePanel : public TFramePanel {
   static std::string GetText(HWND control);
   static void SetText(HWND control, const std::string& text);
   static void ShowMessage(const std::string& text);
-  // The client and the uninstaller read folder names in the system's code page: a name it
-  // cannot hold is refused with a message that says so. True when the folder fits.
-  static bool FitsCodePage(const std::string& folder);
+  // The typed folder by the rule for folders (lib/win/FolderRule.h): as that rule wrote it, ending
+  // with "\"; or nothing, after a message box that says why it is refused.
+  static std::optional<std::string> AcceptedFolder(const std::string& typed);
 
  private:
   std::string treeHint_;

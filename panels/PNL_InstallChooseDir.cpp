@@ -68,12 +68,9 @@ void TPnlInstallChooseDir::NextClick() {
   const std::string text = Trim(GetText(Edit1));
   SetText(Edit1, text);
   GInstallDir = text;
-  if (!IsValidFolderPath(text) || text.size() < 4) {
-    ShowMessage("Invalid folder.\rThe foldername you choose contains invalid characters or is a root folder.");
-    return;
-  }
-  if (!FitsCodePage(text)) return;
-  if (!GInstallDir.ends_with('\\')) GInstallDir += '\\';
+  const std::optional<std::string> folder = AcceptedFolder(text);
+  if (!folder) return;
+  GInstallDir = *folder;
   GDataDir = GInstallDir;
   if (FileExists(GInstallDir + "Korvane.exe")) {
     ShowMessage("Cannot install Korvane P2P in " + GInstallDir + "\r" + "because it already exists in this folder." +

@@ -53,18 +53,12 @@ void TPNLInstallChooseDownloadDir::ExitClick() {
 
 void TPNLInstallChooseDownloadDir::NextClick() {
   if (FormMain->Busy) return;
-  std::string text = Trim(GetText(Edit1));
+  const std::string text = Trim(GetText(Edit1));
   SetText(Edit1, text);
-  if (!IsValidFolderPath(text) || text.size() <= 3) {
-    ShowMessage("Invalid folder.\rThe foldername you choose contains invalid characters or is a root folder.");
-    return;
-  }
-  if (!FitsCodePage(text)) return;
-  if (!text.ends_with('\\')) {
-    text += '\\';
-    SetText(Edit1, text);
-  }
-  GDownloadDir = text;
+  const std::optional<std::string> folder = AcceptedFolder(text);
+  if (!folder) return;
+  SetText(Edit1, *folder);
+  GDownloadDir = *folder;
   FormMain->ShowPanel("PnlInstallChooseConnection", true);
 }
 

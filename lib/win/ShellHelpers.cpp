@@ -20,12 +20,37 @@
 
 namespace {
 
-bool ForceDirectories(std::string dir, SECURITY_ATTRIBUTES* security) {
+// Makes `dir` and its missing parents, counting the folders it makes.
+bool ForceDirectories(std::string dir, SECURITY_ATTRIBUTES* security, int& made) {
   if (dir.ends_with('\\')) dir.pop_back();
   if (dir.size() < 3 || DirectoryExists(dir)) return true;
   const std::string parent = FolderPart(dir);
   if (parent == dir) return true;
-  return ForceDirectories(parent, security) && CreateDirectoryW(Wide(dir).c_str(), security);
+  if (!ForceDirectories(parent, security, made) || !CreateDirectoryW(Wide(dir).c_str(), security)) return false;
+  ++made;
+  return true;
+}
+
+// ForceFolder and ForceWritableFolder. On a failure the folders made go again: the `made` last
+// ones that exist on the way to `Path`.
+void MakeFolder(const std::string& Path, TFolderAccess access, bool probe) {
+  const std::string folder = Path.ends_with('\\') ? Path : Path + "\\";
+  std::optional<TProgramFilesAccess> protect;
+  if (access == TFolderAccess::LikeProgramFiles) protect.emplace();
+  SECURITY_ATTRIBUTES* security = protect ? protect->get() : nullptr;
+  int made = 0;
+  // The folder's own creation tells best what stands in the way.
+  bool ok = ForceDirectories(folder, security, made) || CreateDirectoryW(Wide(folder).c_str(), security);
+  if (ok && probe)
+    ok = TFileHandle(CreateFileW(Wide(folder + KWritableProbe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr))
+             .get() != INVALID_HANDLE_VALUE;
+  if (ok) return;
+  const DWORD error = GetLastError();
+  std::string dir = FolderPart(folder);
+  while (dir.size() > 3 && !DirectoryExists(dir)) dir = FolderPart(dir);  // where the making stopped
+  for (; made > 0; --made, dir = FolderPart(dir)) RemoveDirectoryW(Wide(dir).c_str());
+  throw EInOutError(static_cast<int>(error));
 }
 
 class TComInit {
@@ -79,15 +104,8 @@ void TProgramFilesAccess::Apply(HANDLE folder) const {
   if (rc != ERROR_SUCCESS) throw EInOutError(static_cast<int>(rc));
 }
 
-void ForceFolder(const std::string& Path, TFolderAccess access) {
-  const std::string folder = Path.ends_with('\\') ? Path : Path + "\\";
-  std::optional<TProgramFilesAccess> protect;
-  if (access == TFolderAccess::LikeProgramFiles) protect.emplace();
-  SECURITY_ATTRIBUTES* security = protect ? protect->get() : nullptr;
-  if (ForceDirectories(folder, security)) return;
-  if (CreateDirectoryW(Wide(folder).c_str(), security)) return;
-  throw EInOutError(static_cast<int>(GetLastError()));
-}
+void ForceFolder(const std::string& Path, TFolderAccess access) { MakeFolder(Path, access, false); }
+void ForceWritableFolder(const std::string& Path, TFolderAccess access) { MakeFolder(Path, access, true); }
 
 void CreateShortcut(const std::string& Target, const std::string& LinkFile, const std::string& Description,
                     int IconIndex, const std::string& Arguments) {

@@ -35,8 +35,13 @@ enum class TFolderAccess {
 };
 
 // Creates a folder with all missing parents; "\" is appended when missing. Every folder it
-// makes gets `access`. Raises EInOutError with the system's code when the folder cannot be made.
+// makes gets `access`. Raises EInOutError with the system's code when the folder cannot be made,
+// and then leaves none of the parents it made.
 void ForceFolder(const std::string& Path, TFolderAccess access = TFolderAccess::Inherited);
+// ForceFolder, and a file (KWritableProbe) made in the folder and gone again at once. A folder
+// that cannot be written raises EInOutError with the system's code, and the folders made for it
+// go again.
+void ForceWritableFolder(const std::string& Path, TFolderAccess access);
 
 // Writes a shell link. Icon index -1: no icon of the target. Only a failure to make the link
 // object raises; what the link object does with the values is not checked.

@@ -56,8 +56,8 @@ TEST(CommandLine, SilentDefaultsAndSwitches) {
   TCommandLine cl = ParseCommandLine("/S");
   EXPECT_TRUE(cl.Silent);
   EXPECT_EQ(cl.Error, "");
-  EXPECT_EQ(cl.InstallDir, "");
-  EXPECT_EQ(cl.DownloadDir, "");
+  EXPECT_EQ(cl.GivenInstallDir, std::nullopt);  // the wizard's proposals
+  EXPECT_EQ(cl.GivenDownloadDir, std::nullopt);
   EXPECT_EQ(cl.ConnectionType, 8);
   EXPECT_TRUE(cl.DesktopShortcut);
   EXPECT_FALSE(cl.Toolbar);  // bundled software never without being asked for
@@ -65,18 +65,39 @@ TEST(CommandLine, SilentDefaultsAndSwitches) {
   cl = ParseCommandLine("/s /DOWNLOAD=\"D:\\My Files\" /connection=3 /NODESKTOP /TOOLBAR /LOG=C:\\i.log "
                         "/D=C:\\Program Files\\Korvane  P2P  ");
   EXPECT_EQ(cl.Error, "");
-  EXPECT_EQ(cl.InstallDir, "C:\\Program Files\\Korvane  P2P\\");  // the rest of the line, inner blanks kept
-  EXPECT_EQ(cl.DownloadDir, "D:\\My Files\\");
+  EXPECT_EQ(cl.GivenInstallDir, "C:\\Program Files\\Korvane  P2P");  // the rest of the line, inner blanks kept
+  EXPECT_EQ(cl.GivenDownloadDir, "D:\\My Files");
   EXPECT_EQ(cl.ConnectionType, 3);
   EXPECT_FALSE(cl.DesktopShortcut);
   EXPECT_TRUE(cl.Toolbar);
   EXPECT_EQ(cl.LogFile, "C:\\i.log");
   EXPECT_FALSE(cl.AutoUpdate);
   // The whole argument quoted, as programs that start others write it.
-  EXPECT_EQ(ParseCommandLine("/S \"/D=C:\\Program Files\\Korvane P2P\"").InstallDir, "C:\\Program Files\\Korvane P2P\\");
+  EXPECT_EQ(ParseCommandLine("/S \"/D=C:\\Program Files\\Korvane P2P\"").GivenInstallDir, "C:\\Program Files\\Korvane P2P");
   // What follows /D= belongs to the folder, switches or not.
   EXPECT_FALSE(ParseCommandLine("/S /D=C:\\A /TOOLBAR").Toolbar);
-  EXPECT_EQ(ParseCommandLine("/S /D=C:\\A /TOOLBAR").Error, "/D: \"C:\\A /TOOLBAR\" is not a valid folder");
+  EXPECT_EQ(ParseCommandLine("/S /D=C:\\A /TOOLBAR").GivenInstallDir, "C:\\A /TOOLBAR");
+}
+
+// The folders go to the silent front end as given, to be judged there by the rule of the
+// wizard's folder panels; an empty one is given all the same, not taken for no switch.
+TEST(CommandLine, SilentFoldersAsGiven) {
+  const struct {
+    const char* text;
+    std::optional<std::string> install, download;
+  } cases[] = {
+      {"/S /D=", "", std::nullopt},
+      {"/S /DOWNLOAD= /D=C:\\a*b", "C:\\a*b", ""},
+      {"/S /DOWNLOAD=D:Files /D=relative\\folder", "relative\\folder", "D:Files"},
+      {"/S /DOWNLOAD=D:\\ /D=C:\\", "C:\\", "D:\\"},
+      {"/S /D=C:\\Program Files\\..\\con ", "C:\\Program Files\\..\\con", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const TCommandLine cl = ParseCommandLine(c.text);
+    EXPECT_EQ(cl.Error, "") << c.text;
+    EXPECT_EQ(cl.GivenInstallDir, c.install) << c.text;
+    EXPECT_EQ(cl.GivenDownloadDir, c.download) << c.text;
+  }
 }
 
 TEST(CommandLine, SilentRefusals) {
@@ -88,12 +109,6 @@ TEST(CommandLine, SilentRefusals) {
       {"/S stray", "unknown argument \"stray\""},
       {"/S /CONNECTION=9", "/CONNECTION takes a number from 0 to 8, not \"9\""},
       {"/S /CONNECTION=", "/CONNECTION takes a number from 0 to 8, not \"\""},
-      {"/S /DOWNLOAD=D:Files", "/DOWNLOAD: \"D:Files\" is not a valid folder"},
-      {"/S /D=", "/D: \"\" is not a valid folder"},
-      {"/S /D=C:\\a*b", "/D: \"C:\\a*b\" is not a valid folder"},
-      {"/S /D=relative\\folder", "/D: \"relative\\folder\" is not a valid folder"},
-      {"/S /D=C:\\", "/D: \"C:\\\" is not a valid folder"},  // a drive root, as the wizard refuses it
-      {"/S /DOWNLOAD=D:\\", "/DOWNLOAD: \"D:\\\" is not a valid folder"},
   };
   for (const auto& c : cases) {
     const TCommandLine cl = ParseCommandLine(c.text);

@@ -39,6 +39,70 @@ TEST(IsValidFolderPath, Cases) {
   for (const auto& c : cases) EXPECT_EQ(IsValidFolderPath(c.path), c.valid) << '"' << c.path << '"';
 }
 
+// The rule for a named folder, on the text as typed and as the system makes it a full path.
+TEST(FolderFault, Cases) {
+  const std::string longest = "C:\\" + std::string(KLongestFolder - 3, 'k');
+  ASSERT_EQ(longest.size(), 239u);
+  // 239 bytes in the system's code page (1252 here), 240 in UTF-8: the code page's count decides.
+  const std::string cafe = "C:\\Caf\xC3\xA9" + std::string(KLongestFolder - 7, 'k');
+  const struct {
+    std::string typed, full;
+    TFolderFault fault;
+  } cases[] = {
+      {"C:\\Program Files\\Korvane P2P", "C:\\Program Files\\Korvane P2P", TFolderFault::None},
+      {"D:\\Apps\\Korvane P2P\\", "D:\\Apps\\Korvane P2P\\", TFolderFault::None},
+      {"C:\\Program Files\\..\\Escaped", "C:\\Escaped", TFolderFault::None},
+      {"C:\\a\\.\\b", "C:\\a\\b", TFolderFault::None},
+      {"C:\\Caf\xC3\xA9", "C:\\Caf\xC3\xA9", TFolderFault::None},
+      {"C:\\Games\\console\\com10\\auxiliary\\lpt0", "C:\\Games\\console\\com10\\auxiliary\\lpt0", TFolderFault::None},
+      // the rule's own syntax, as the wizard always had it
+      {"", "", TFolderFault::NotAFolderPath},
+      {"C:\\", "C:\\", TFolderFault::NotAFolderPath},
+      {"D:\\", "D:\\", TFolderFault::NotAFolderPath},
+      {"C:\\a*b", "C:\\a*b", TFolderFault::NotAFolderPath},
+      {"C:\\a?b", "C:\\a?b", TFolderFault::NotAFolderPath},
+      {"D:Files", "D:\\Files", TFolderFault::NotAFolderPath},                  // relative to D:'s own folder
+      {"relative\\folder", "C:\\cwd\\relative\\folder", TFolderFault::NotAFolderPath},
+      {"C:/Korvane", "C:\\Korvane", TFolderFault::NotAFolderPath},            // as typed, not as made full
+      {"C:\\A /TOOLBAR", "C:\\A \\TOOLBAR", TFolderFault::NotAFolderPath},
+      // ".." that climbs to the drive root
+      {"C:\\Program Files\\..", "C:\\", TFolderFault::NotAFolderPath},
+      {"C:\\a\\..\\..\\..", "C:\\", TFolderFault::NotAFolderPath},
+      // network and \\?\ paths
+      {"\\\\server\\share\\Korvane", "\\\\server\\share\\Korvane", TFolderFault::UncPath},
+      {"\\\\?\\C:\\Korvane", "\\\\?\\C:\\Korvane", TFolderFault::UncPath},
+      {"//server/share", "\\\\server\\share", TFolderFault::UncPath},
+      // device names, in any case, with an extension, in any part
+      {"C:\\con\\Korvane", "C:\\con\\Korvane", TFolderFault::DeviceName},
+      {"C:\\Korvane\\CON", "\\\\.\\CON", TFolderFault::DeviceName},  // made full, the device's own path
+      {"C:\\Korvane\\con.txt", "\\\\.\\con", TFolderFault::DeviceName},
+      {"C:\\x\\Nul .log\\y", "C:\\x\\Nul .log\\y", TFolderFault::DeviceName},
+      {"C:\\x\\prn", "\\\\.\\prn", TFolderFault::DeviceName},
+      {"C:\\x\\aux.tar.gz", "C:\\x\\aux.tar.gz", TFolderFault::DeviceName},
+      {"C:\\COM1\\x", "C:\\COM1\\x", TFolderFault::DeviceName},
+      {"C:\\x\\lPt9", "\\\\.\\lPt9", TFolderFault::DeviceName},
+      // parts ending in dots or blanks, also where making the path full drops them
+      {"C:\\Trail. \\Korvane", "C:\\Trail. \\Korvane", TFolderFault::EndsInDotOrBlank},
+      {"C:\\Trail.\\Korvane", "C:\\Trail\\Korvane", TFolderFault::EndsInDotOrBlank},
+      {"C:\\Korvane.", "C:\\Korvane", TFolderFault::EndsInDotOrBlank},
+      {"C:\\Korvane \\x", "C:\\Korvane \\x", TFolderFault::EndsInDotOrBlank},
+      {"C:\\a\\...\\b", "C:\\a\\b", TFolderFault::EndsInDotOrBlank},
+      // what the system's code page cannot hold (表)
+      {"C:\\\xE8\xA1\xA8\\Korvane P2P", "C:\\\xE8\xA1\xA8\\Korvane P2P", TFolderFault::CodePage},
+      // room for the longest file name in a classic path
+      {longest, longest, TFolderFault::None},
+      {longest + "\\", longest + "\\", TFolderFault::None},
+      {cafe, cafe, TFolderFault::None},
+      {longest + "k", longest + "k", TFolderFault::TooLong},
+      {cafe + "k", cafe + "k", TFolderFault::TooLong},
+      {"C:\\" + std::string(269, 'k'), "C:\\" + std::string(269, 'k'), TFolderFault::TooLong},
+      {"C:\\x\\..\\" + longest.substr(3), longest, TFolderFault::None},  // the full path's length counts
+  };
+  for (const auto& c : cases) EXPECT_EQ(FolderFault(c.typed, c.full), c.fault) << '"' << c.typed << "\" made \"" << c.full << '"';
+  // The longest name still fits: folder, backslash, name and the terminating zero.
+  EXPECT_EQ(longest.size() + 1 + std::string(KLongestFileName).size() + 1, KClassicPathRoom);
+}
+
 TEST(FolderPart, KeepsTheDriveRootAndDropsOneTrailingBackslash) {
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\Korvane P2P", "C:\\"},

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 #include "engine/Engine.h"
@@ -21,6 +22,7 @@
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
 #include "lib/win/Elevation.h"
+#include "lib/win/FolderRule.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinHandles.h"
 #include "panels/PNL_InstallInstalling.h"
@@ -31,6 +33,65 @@
 #include "tests/windows/WizardTestUtil.h"
 
 namespace {
+
+// Notes the name of every file made in a folder, or renamed to, while it watches.
+class TNameWatch {
+ public:
+  explicit TNameWatch(const std::string& folder)
+      : folder_(folder),
+        dir_(CreateFileW(Wide(folder).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)),
+        thread_([this] { Run(); }) {
+    // It watches once it sees a name of its own.
+    for (int i = 0; i < 300 && !Seen("kvready"); ++i) Touch("kvready");
+  }
+  ~TNameWatch() { Stop(); }
+
+  bool Watching() { return Seen("kvready"); }
+
+  std::vector<std::string> Stop() {
+    if (thread_.joinable()) {
+      stop_ = true;
+      Touch("kvstop");  // wakes the watch
+      thread_.join();
+    }
+    return names_;
+  }
+
+ private:
+  void Touch(const char* name) {
+    CloseHandle(CreateFileW(Wide(folder_ + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    Sleep(10);
+  }
+  bool Seen(const std::string& name) {
+    std::lock_guard guard(lock_);
+    return std::ranges::find(names_, name) != names_.end();
+  }
+  void Run() {
+    alignas(DWORD) char buffer[64 * 1024];
+    DWORD got = 0;
+    while (!stop_ && ReadDirectoryChangesW(dir_.get(), buffer, sizeof buffer, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME, &got,
+                                           nullptr, nullptr)) {
+      for (DWORD at = 0; got > 0;) {
+        const auto* n = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + at);
+        if (n->Action == FILE_ACTION_ADDED || n->Action == FILE_ACTION_RENAMED_NEW_NAME) {
+          std::lock_guard guard(lock_);
+          names_.push_back(Utf8(std::wstring_view(n->FileName, n->FileNameLength / sizeof(wchar_t))));
+        }
+        if (n->NextEntryOffset == 0) break;
+        at += n->NextEntryOffset;
+      }
+    }
+  }
+
+  std::string folder_;
+  TFileHandle dir_;
+  std::atomic<bool> stop_{false};
+  std::mutex lock_;
+  std::vector<std::string> names_;
+  std::thread thread_;
+};
 
 std::string ExePathFolder() {
   const std::string exe = ExePath();
@@ -295,6 +356,66 @@ TEST_F(InstallEngine, EachFolderFallback) {
   }
 }
 
+// A folder an administrator named is used or the run ends with the reason, before anything is
+// written: no fallback folder, no data folder, no registry entry, and no folder of its making.
+TEST_F(InstallEngine, GivenFolderThatCannotBeUsedEndsTheRunWithNothingWritten) {
+  plan.InstallDirGiven = true;
+  const struct {
+    const char* what;
+    std::string folder, file;  // `file` stands in the way, when there is one
+  } cases[] = {
+      {"under a file", "C:\\kvtest install\\file\\Korvane P2P\\", "C:\\kvtest install\\file"},
+      {"on a drive that does not exist", "Q:\\Korvane P2P\\", ""},
+      {"a name the file system refuses, below folders made for it", "C:\\kvtest install\\made\\a|b\\", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CleanInstallation();
+    if (!c.file.empty()) {
+      CreateDirectoryA("C:\\kvtest install", nullptr);
+      WriteText(c.file, "in the way");
+    }
+    events = {};
+    plan.InstallDir = c.folder;
+    try {
+      RunInstallation(plan, events);
+      ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+      EXPECT_TRUE(std::string(e.what()).starts_with("the installation folder \"" + c.folder + "\" cannot be used: "))
+          << e.what();
+    }
+    EXPECT_EQ(Exists("C:\\kvtest install"), !c.file.empty());
+    EXPECT_FALSE(Exists(c.folder));
+    for (const std::string& f : {ShellFolder(CSIDL_PROGRAM_FILES) + "\\KorvaneP2P", std::string("C:\\Korvane"), AppData(),
+                                 ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P"})
+      EXPECT_FALSE(Exists(f)) << f;
+    EXPECT_EQ(RegString("DisplayName"), "(missing)");
+  }
+}
+
+// The longest folder the rule takes holds every file that the installation and the upgrade put
+// into it within a classic path, temporary files included: each name made in it is watched.
+TEST_F(InstallEngine, LongestFolderTheRuleTakesHoldsEveryFileInAClassicPath) {
+  std::string folder = "C:\\kvtest install\\";
+  folder += std::string(KLongestFolder - folder.size(), 'k');
+  ASSERT_EQ(CheckFolder(folder).Fault, TFolderFault::None);
+  ASSERT_EQ(CheckFolder(folder + "k").Fault, TFolderFault::TooLong);
+  ForceFolder(folder);
+  std::vector<std::string> names;
+  {
+    TNameWatch watch(folder);
+    ASSERT_TRUE(watch.Watching());
+    plan.InstallDir = CheckFolder(folder).Folder;
+    RunInstallation(plan, events);
+    RunUpgrade({plan.InstallDir}, events);
+    names = watch.Stop();
+  }
+  for (const char* name : {"Korvane.Exe", "Korvane_toolbar.exe", "KVInst.Dat.tmp", "Korvane.Exe.tmp", "Uninstall.Exe.tmp"})
+    EXPECT_NE(std::ranges::find(names, name), names.end()) << name << " was not seen";
+  for (const std::string& name : names)
+    EXPECT_LT(plan.InstallDir.size() + name.size(), KClassicPathRoom) << name;
+}
+
 // A user who puts a link in place of the per-user data folder or of the Start-menu group steers
 // nothing: the data file goes where the folder fallbacks lead, no link is saved through it, and
 // nothing is written where the links lead.
@@ -483,6 +604,14 @@ TEST(ForceFolder, MakesMissingParentsAndReportsTheSystemCode) {
     EXPECT_EQ(e.ErrorCode, 3);
     EXPECT_STREQ(e.what(), "Invalid filename");
   }
+  // A folder that cannot be made takes the parents made for it along.
+  for (const auto make : {&ForceFolder, &ForceWritableFolder}) {
+    EXPECT_THROW(make(root + "\\a\\new\\newer\\x|y", TFolderAccess::Inherited), EInOutError);
+    EXPECT_TRUE(Exists(root + "\\a"));
+    EXPECT_FALSE(Exists(root + "\\a\\new"));
+  }
+  ForceWritableFolder(root + "\\a\\c", TFolderAccess::Inherited);
+  EXPECT_TRUE(Exists(root + "\\a\\c"));
   RemoveTree(root);
 }
 

@@ -34,6 +34,31 @@ const struct {
     {"C:\\kvtest_Caf\xC3\xA9", true},                                                 // Café
 };
 
+// Folders the rule refuses, with the message that says why. None of them leaves a folder behind:
+// C:\kvtest_bad is not made.
+const std::string kDevice =
+    "Invalid folder.\rThis folder has a part named as a device (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9).";
+const std::string kDotOrBlank = "Invalid folder.\rThis folder has a part that ends with a dot or a blank.";
+const std::string kNotOnADrive =
+    "Invalid folder.\rThis folder is a network or \\\\?\\ path, not a folder on a drive of this computer.";
+const struct {
+  std::string Folder, Message;
+} kRefusedFolders[] = {
+    {"", kInvalidFolder},
+    {"C:\\", kInvalidFolder},
+    {"C:\\a*b", kInvalidFolder},
+    {"C:\\a?b", kInvalidFolder},
+    {"C:\\kvtest_bad\\..\\..", kInvalidFolder},  // a drive root once made a full path
+    {"C:\\kvtest_bad\\con\\Korvane", kDevice},
+    {"C:\\kvtest_bad\\Nul.txt", kDevice},
+    {"C:\\kvtest_bad\\Trail. \\Korvane", kDotOrBlank},
+    {"C:\\kvtest_bad\\Korvane.", kDotOrBlank},
+    {"C:\\kvtest_bad\\" + std::string(259, 'k'),
+     "Invalid folder.\rThis folder is too long: the files put into it need folders of at most 239 characters."},
+    {"\\\\server\\share\\Korvane", kNotOnADrive},
+    {"\\\\?\\C:\\kvtest_bad\\Korvane", kNotOnADrive},
+};
+
 bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ProgramFiles() {
@@ -95,13 +120,25 @@ TEST_F(ChooseDir, NextStoresTheFolderWithBackslashAsInstallAndDataFolder) {
 
 TEST_F(ChooseDir, RefusedFoldersStayWithTheMessage) {
   TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
-  for (const char* typed : {"C:\\", "C:\\a*b", ""}) {
-    SCOPED_TRACE(typed);
-    Type(p.Edit1, typed);
-    EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), kInvalidFolder);
+  for (const auto& c : kRefusedFolders) {
+    SCOPED_TRACE(c.Folder);
+    Type(p.Edit1, c.Folder);
+    EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), c.Message);
     EXPECT_EQ(ActiveName(), "PnlInstallChooseDir");
-    EXPECT_EQ(GInstallDir, typed);  // stored before the check
+    EXPECT_EQ(GInstallDir, c.Folder);  // stored before the check
+    EXPECT_FALSE(Exists("C:\\kvtest_bad"));
   }
+}
+
+// Dots are resolved before the folder is taken: the folder stored is the one that will be used.
+TEST_F(ChooseDir, FolderWithDotsIsTakenAsItsFullPath) {
+  StandIn("PNLInstallChooseDownloadDir");
+  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  Type(p.Edit1, "C:\\Program Files\\..\\.\\Escaped");
+  ASSERT_TRUE(Press("&Next"));
+  EXPECT_EQ(ActiveName(), "PNLInstallChooseDownloadDir");
+  EXPECT_EQ(GInstallDir, "C:\\Escaped\\");
+  EXPECT_EQ(GDataDir, "C:\\Escaped\\");
 }
 
 TEST_F(ChooseDir, FolderTheCodePageCannotHoldIsRefusedAndNothingWritten) {
@@ -256,11 +293,25 @@ TEST_F(DownloadDir, NextAddsTheBackslashInTheBoxAndTheSharedState) {
 TEST_F(DownloadDir, RootOrBadTextIsRefusedAndTheStoredFolderKept) {
   GDownloadDir = "C:\\Before\\";
   TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
-  for (const char* typed : {"C:\\", "C:\\a?b"}) {
-    Type(p.Edit1, typed);
-    EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), kInvalidFolder) << typed;
+  for (const auto& c : kRefusedFolders) {
+    SCOPED_TRACE(c.Folder);
+    Type(p.Edit1, c.Folder);
+    EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), c.Message);
+    EXPECT_EQ(ActiveName(), "PNLInstallChooseDownloadDir");
     EXPECT_EQ(GDownloadDir, "C:\\Before\\");
+    EXPECT_FALSE(Exists("C:\\kvtest_bad"));
   }
+}
+
+TEST_F(DownloadDir, FolderWithDotsIsTakenAsItsFullPathInTheBoxAndTheSharedState) {
+  StandIn("PnlInstallChooseConnection");
+  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
+  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  Type(p.Edit1, "E:\\Music\\..\\Shared");
+  ASSERT_TRUE(Press("&Next"));
+  EXPECT_EQ(ActiveName(), "PnlInstallChooseConnection");
+  EXPECT_EQ(GDownloadDir, "E:\\Shared\\");
+  EXPECT_EQ(Text(p.Edit1), "E:\\Shared\\");
 }
 
 TEST_F(DownloadDir, FolderTheCodePageCannotHoldIsRefusedAndTheStoredFolderKept) {

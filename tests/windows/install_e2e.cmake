@@ -10,7 +10,7 @@ add_test(NAME e2e_drives_cleanup COMMAND ${KV_E2E_DRIVES} cleanup ${CMAKE_BINARY
 set_tests_properties(e2e_drives_setup PROPERTIES FIXTURES_SETUP e2e_drives FIXTURES_REQUIRED wine)
 set_tests_properties(e2e_drives_cleanup PROPERTIES FIXTURES_CLEANUP e2e_drives)
 
-add_test(NAME e2e_install COMMAND kvtests_e2e $<TARGET_FILE:Install_Korvane> t d)
+add_test(NAME e2e_install COMMAND kvtests_e2e $<TARGET_FILE:Install_Korvane> t d w)
 set_tests_properties(e2e_install PROPERTIES FIXTURES_REQUIRED "wine;e2e_drives" TIMEOUT 1200)
 
 # The same program on a Japanese system, in a prefix of its own: the tests that need code page 932.

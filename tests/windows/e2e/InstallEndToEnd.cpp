@@ -1,11 +1,12 @@
 // End-to-end runs of the real Install_Korvane.exe: the test starts it, answers its panels as
 // a user does (accelerator keys, typed folders, ticks), then checks the computer.
-//   kvtests_e2e INSTALLER [TINY_DRIVE_LETTER] [OTHER_DRIVE_LETTER]
+//   kvtests_e2e INSTALLER [TINY_DRIVE_LETTER] [OTHER_DRIVE_LETTER] [READ_ONLY_DRIVE_LETTER]
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -25,7 +26,7 @@
 
 namespace {
 
-char gTiny = 0, gOther = 0;  // drive letters the test set-up provides; 0 = none
+char gTiny = 0, gOther = 0, gReadOnly = 0;  // drive letters the test set-up provides; 0 = none
 
 // ---- files, registry, links -------------------------------------------------------------
 
@@ -39,6 +40,7 @@ std::vector<std::string> Lines(const std::string& text) {
   }
   return lines;
 }
+// The names in a folder, sorted.
 std::vector<std::string> Listing(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW fd;
@@ -49,6 +51,7 @@ std::vector<std::string> Listing(const std::string& folder) {
     if (name != "." && name != "..") names.push_back(name);
   } while (FindNextFileW(h, &fd));
   FindClose(h);
+  std::ranges::sort(names);
   return names;
 }
 std::string WithoutSlash(std::string s) {
@@ -579,21 +582,31 @@ TEST_F(Silent, DefaultAnswersInstallAsTheWizardDoes) {
 }
 
 // /D= takes the rest of the line, blanks and all; the toolbar only when asked for; the other
-// answers from their switches.
-TEST_F(Silent, FolderSwitchesAndNoBundledSoftware) {
+// answers from their switches. Folders given with dots are used, and stored everywhere, as
+// their full paths.
+TEST_F(Silent, FolderSwitchesAsFullPathsAndNoBundledSoftware) {
   const std::string inst = "C:\\kvtest_e2e\\My  Programs\\Korvane P2P\\";
-  ASSERT_EQ(RunSilent("/S /NODESKTOP /CONNECTION=3 /DOWNLOAD=C:\\kvtest_e2e\\Shared /LOG=" + log +
-                      " /D=C:\\kvtest_e2e\\My  Programs\\Korvane P2P"),
+  ASSERT_EQ(RunSilent("/S /NODESKTOP /CONNECTION=3 /DOWNLOAD=C:\\kvtest_e2e\\x\\..\\Shared /LOG=" + log +
+                      " /D=C:\\kvtest_e2e\\x\\..\\My  Programs\\.\\Korvane P2P"),
             0)
       << ReadAll(log);
   EXPECT_EQ(FileSize(inst + "Korvane.Exe"), 3966976);
   EXPECT_FALSE(Exists(inst + "Korvane_toolbar.exe"));
   EXPECT_FALSE(Exists(desktopLink));
+  EXPECT_FALSE(Exists("C:\\kvtest_e2e\\x"));
   EXPECT_EQ(Lines(ReadAll(inst + "UnInstall.dat")), RemovalList(inst, appData, appData, false));
   CheckDataFile(appData + "Korvane.Dat", appData, "C:\\kvtest_e2e\\Shared\\", "C:\\kvtest_e2e\\Shared", 80);
+  CheckDataFile(inst + "KVInst.Dat", appData, "C:\\kvtest_e2e\\Shared", "C:\\kvtest_e2e\\Shared", 80);
+  EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, KUninstallKey, "UninstallString"), "\"" + inst + "Uninstall.Exe\"");
+  EXPECT_EQ(LowerCase(ReadLink(group + "Korvane P2P.Lnk").Target), LowerCase(inst + "Korvane.Exe"));
   Sleep(500);
   EXPECT_FALSE(Exists(toolbarLog));
-  EXPECT_NE(ReadAll(log).find("Toolbar installer: skipped, not chosen"), std::string::npos);
+  const std::string text = ReadAll(log);
+  EXPECT_NE(text.find("Toolbar installer: skipped, not chosen"), std::string::npos) << text;
+  EXPECT_NE(text.find("Folders: installation \"" + inst + "\", data \"" + appData +
+                      "\", downloads \"C:\\kvtest_e2e\\Shared\""),
+            std::string::npos)
+      << text;
   Uninstall(inst);
 }
 
@@ -604,8 +617,8 @@ TEST_F(Silent, FolderTheCodePageCannotHoldChangesNothingAndSaysWhy) {
   const struct {
     std::string arguments, reason;
   } cases[] = {
-      {"/S /D=" + table + "\\Korvane P2P", "the installation folder \"" + table + "\\Korvane P2P\\\""},
-      {"/S /DOWNLOAD=" + table, "the download folder \"" + table + "\\\""},
+      {"/S /D=" + table + "\\Korvane P2P", "/D: \"" + table + "\\Korvane P2P\""},
+      {"/S /DOWNLOAD=" + table, "/DOWNLOAD: \"" + table + "\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -659,24 +672,72 @@ TEST_F(Silent, JapaneseFolderInstallsIsFoundAndUpgrades) {
   EXPECT_FALSE(Exists(appData + "Korvane.Dat"));
 }
 
+// Folders by the rule of the wizard's folder panels: nothing but the log is written, and no
+// folder is made, neither the one named nor a fallback.
 TEST_F(Silent, BadArgumentsChangeNothingAndSayWhy) {
+  const std::string device = "has a part named as a device (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9)";
+  const std::string tooLong = "C:\\kvtest_e2e\\" + std::string(258, 'k');
   const struct {
-    const char* arguments;
-    const char* reason;
+    std::string arguments, reason;
   } cases[] = {
       {"/S /QUIET", "unknown argument \"/QUIET\""},
       {"/S /CONNECTION=12", "/CONNECTION takes a number from 0 to 8, not \"12\""},
       {"/S /DOWNLOAD=Shared", "/DOWNLOAD: \"Shared\" is not a valid folder"},
       {"/S /D=C:\\a?b", "/D: \"C:\\a?b\" is not a valid folder"},
+      {"/S /D=C:\\kvtest_e2e\\con\\Korvane", "/D: \"C:\\kvtest_e2e\\con\\Korvane\" " + device},
+      {"/S /DOWNLOAD=C:\\kvtest_e2e\\Aux.txt", "/DOWNLOAD: \"C:\\kvtest_e2e\\Aux.txt\" " + device},
+      {"/S /D=C:\\kvtest_e2e\\Trail. \\Korvane",
+       "/D: \"C:\\kvtest_e2e\\Trail. \\Korvane\" has a part that ends with a dot or a blank"},
+      {"/S /D=" + tooLong, "/D: \"" + tooLong + "\" is too long: the files put into it need folders of at most 239 characters"},
+      {"/S /D=\\\\server\\share\\Korvane",
+       "/D: \"\\\\server\\share\\Korvane\" is a network or \\\\?\\ path, not a folder on a drive of this computer"},
+      {"/S /D=C:\\kvtest_e2e\\..\\..", "/D: \"C:\\kvtest_e2e\\..\\..\" is not a valid folder"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
     DeleteFileA(log.c_str());
     EXPECT_EQ(RunSilent(std::string(c.arguments).insert(3, "/LOG=" + log + " ")), 1);
     const std::string text = ReadAll(log);
-    EXPECT_NE(text.find(std::string("Arguments refused: ") + c.reason), std::string::npos) << text;
+    EXPECT_NE(text.find("Arguments refused: " + c.reason), std::string::npos) << text;
     EXPECT_NE(text.find("Outcome: nothing installed (exit code 1)"), std::string::npos) << text;
     ExpectNothingInstalled();
+    EXPECT_EQ(Listing("C:\\kvtest_e2e"), std::vector<std::string>{"install.log"});
+    EXPECT_FALSE(Exists(ShellFolder(CSIDL_PROGRAM_FILES) + "\\KorvaneP2P"));
+  }
+}
+
+// A folder named with /D= that cannot be made or written is not replaced by another one: the
+// run ends with the reason, and writes nothing, also no folder on the way to the named one.
+TEST_F(Silent, GivenFolderThatCannotBeUsedExitsTwoAndWritesNothing) {
+  WriteText("C:\\kvtest_e2e\\file", "in the way");
+  std::vector<std::string> folders = {"C:\\kvtest_e2e\\file\\Korvane P2P", "Q:\\Korvane P2P",
+                                      "C:\\kvtest_e2e\\new\\a|b"};
+  if (gReadOnly) folders.push_back(std::string(1, gReadOnly) + ":\\Existing");  // made, and read-only
+  for (const std::string& folder : folders) {
+    SCOPED_TRACE(folder);
+    DeleteFileA(log.c_str());
+    EXPECT_EQ(RunSilent("/S /LOG=" + log + " /D=" + folder), 2);
+    const std::string text = ReadAll(log);
+    const std::string why = "the installation folder \"" + folder + "\\\" cannot be used: ";
+    EXPECT_NE(text.find("Outcome: failed, " + why), std::string::npos) << text;
+    ExpectNothingInstalled();
+    EXPECT_EQ(Listing("C:\\kvtest_e2e"), (std::vector<std::string>{"file", "install.log"}));
+    for (const std::string& fallback : {ShellFolder(CSIDL_PROGRAM_FILES) + "\\KorvaneP2P", std::string("C:\\Korvane")})
+      EXPECT_FALSE(Exists(fallback)) << fallback;
+  }
+  if (gReadOnly) EXPECT_EQ(Listing(std::string(1, gReadOnly) + ":\\Existing"), std::vector<std::string>{});
+}
+
+// A log asked for with /LOG= that cannot be made ends every kind of run at once, before anything
+// is written: the unattended installation, the wizard, the self-update.
+TEST_F(Silent, LogThatCannotBeMadeExitsOneAndWritesNothing) {
+  const std::string missing = "C:\\kvtest_e2e\\missing\\";
+  for (const std::string arguments : {"/S /LOG=" + missing + "install.log", "/LOG=" + missing + "setup.log",
+                                      "/LOG=" + missing + "update.log /autoupdate " + defaultDir}) {
+    SCOPED_TRACE(arguments);
+    EXPECT_EQ(RunSilent(arguments), 1);
+    ExpectNothingInstalled();
+    EXPECT_EQ(Listing("C:\\kvtest_e2e"), std::vector<std::string>{});
   }
 }
 
@@ -757,7 +818,7 @@ TEST_F(Silent, KilledAtAnyMomentThenRunAgainAndUninstalledLeavesNothing) {
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (argc < 2) {
-    fprintf(stderr, "usage: kvtests_e2e INSTALLER [TINY_DRIVE] [OTHER_DRIVE]\n");
+    fprintf(stderr, "usage: kvtests_e2e INSTALLER [TINY_DRIVE] [OTHER_DRIVE] [READ_ONLY_DRIVE]\n");
     return 2;
   }
   SetInstaller(argv[1]);
@@ -765,5 +826,6 @@ int main(int argc, char** argv) {
   auto drive = [](const char* letter) { return GetFileAttributesA((letter + std::string(":\\")).c_str()) != INVALID_FILE_ATTRIBUTES ? static_cast<char>(toupper(letter[0])) : '\0'; };
   if (argc > 2) gTiny = drive(argv[2]);
   if (argc > 3) gOther = drive(argv[3]);
+  if (argc > 4) gReadOnly = drive(argv[4]);
   return RUN_ALL_TESTS();
 }
