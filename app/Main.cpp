@@ -6,7 +6,9 @@
 #include "app/EngineRun.h"
 #include "app/Form_Main.h"
 #include "app/SilentInstall.h"
+#include "engine/Engine.h"
 #include "engine/EngineSteps.h"
+#include "lib/win/Elevation.h"
 #include "lib/win/SelfCheck.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
@@ -48,6 +50,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   // The self-update writes as soon as its window shows: its installer is checked first. The
   // client ended so that it could be replaced; it is started again as it was.
   if (cl.AutoUpdate) {
+    if (const std::string refusal = SelfUpdateRefusal(cl.InstallDir, RunsElevated()); !refusal.empty()) {
+      AppLog().Line("Outcome: nothing upgraded, \"" + cl.InstallDir + "\": " + refusal + " (exit code 2)");
+      return KExitFailed;
+    }
     if (const std::string damage = CheckOwnFile(); !damage.empty()) {
       AppLog().Line("Installer check: failed, " + damage + ". " + KDamagedInstaller);
       AppLog().Line("Client started again: " + StartedText(StartAsUser(cl.InstallDir + "Korvane.Exe", "", SW_SHOWMAXIMIZED)));

@@ -6,6 +6,7 @@
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
 #include "lib/win/FileByHandle.h"
+#include "lib/win/FolderRule.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinText.h"
 
@@ -29,4 +30,14 @@ std::vector<std::string> UpgradeChoices(const std::vector<std::string>& found) {
     choices.push_back(path);
   }
   return choices;
+}
+
+std::string SelfUpdateRefusal(const std::string& folder, bool elevated) {
+  if (!elevated) return "";
+  const auto registered = RegisteredInstallDir();
+  if (!registered) return "no installation is registered";
+  const std::string asked = CheckFolder(folder).Folder, named = CheckFolder(*registered).Folder;
+  if (asked.empty() || LowerCase(asked) != LowerCase(named))
+    return "it is not the registered installation \"" + *registered + "\"";
+  return "";
 }

@@ -67,6 +67,11 @@ std::optional<std::string> RegisteredInstallDir();
 // one, is not offered.
 std::vector<std::string> UpgradeChoices(const std::vector<std::string>& found);
 
+// Why a self-update may not act on `folder`, or nothing when it may. Run elevated, it acts only
+// on the registered installation, the two folders compared as full paths; otherwise it can write
+// only where its user can anyway, and a standard user's installation may have no entry.
+std::string SelfUpdateRefusal(const std::string& folder, bool elevated);
+
 // Settles the folders, writes the programs, optionally starts the toolbar installer, makes the
 // links, writes the data files and the removal list, and registers the uninstaller.
 TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events);

@@ -202,6 +202,31 @@ TEST_F(Search, TheRegisteredInstallationComesFirstAndNothingBehindALinkIsOffered
   RemoveTree("C:\\kvtest registered");
 }
 
+// A self-update run as administrator acts only on the registered installation; without
+// elevation it acts as it always has, since it can then write only where its user can.
+TEST(SelfUpdateRefusal, ElevatedOnlyTheRegisteredInstallation) {
+  const std::string registered = "C:\\kvtest registered\\Korvane P2P\\";
+  const std::string command = "\"" + registered + "Uninstall.Exe\"";
+  ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, KUninstallKey, "UninstallString", REG_SZ, command.c_str(),
+                            static_cast<DWORD>(command.size() + 1)),
+            ERROR_SUCCESS);
+  const struct {
+    std::string folder;
+    bool elevated, refused;
+  } cases[] = {
+      {registered, true, false},
+      {"c:\\KVTEST REGISTERED\\korvane p2p", true, false},
+      {"C:\\kvtest registered\\other\\..\\Korvane P2P\\", true, false},
+      {"C:\\0\\", true, true},
+      {"C:\\kvtest registered\\", true, true},
+      {"C:\\0\\", false, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(!SelfUpdateRefusal(c.folder, c.elevated).empty(), c.refused) << c.folder;
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
+  EXPECT_EQ(SelfUpdateRefusal(registered, true), "no installation is registered");
+  EXPECT_EQ(SelfUpdateRefusal(registered, false), "");
+}
+
 // The real drives of the prefix, one of every kind: each class of drives takes only its own.
 // (The class with network drives would walk Z:, the whole Unix root, so it is left out.)
 TEST(SearchDriveKinds, FixedDrivesOnlyAndWithRemovableAndRamDisks) {

@@ -24,6 +24,15 @@ namespace {
 
 const std::string kDir = "C:\\kvtest e2e upgrade\\Korvane P2P\\";
 
+// Names `folder` in the uninstall entry, as its installation did: under Wine every program runs
+// elevated, and an elevated self-update acts only on the registered installation.
+void Register(const std::string& folder) {
+  const std::string command = "\"" + folder + "Uninstall.Exe\"";
+  ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, KUninstallKey, "UninstallString", REG_SZ, command.c_str(),
+                            static_cast<DWORD>(command.size() + 1)),
+            ERROR_SUCCESS);
+}
+
 
 std::string EntryValue(const char* name) {
   char buf[MAX_PATH] = "";
@@ -50,6 +59,7 @@ bool CloseStartedClient() {
 }
 
 TEST(SelfUpdate, ClientHeldOpenForAWhileIsReplacedAndStartedAndTheRestIsUntouched) {
+  Register(kDir);
   CreateDirectoryA("C:\\kvtest e2e upgrade", nullptr);
   CreateDirectoryA(kDir.c_str(), nullptr);
   const std::string client = kDir + "Korvane.Exe";
@@ -91,6 +101,7 @@ TEST(SelfUpdate, ClientHeldOpenForAWhileIsReplacedAndStartedAndTheRestIsUntouche
 // A self-update killed at any moment leaves the old client or the new one, whole, never a
 // missing or partial one.
 TEST(SelfUpdate, KilledAtAnyMomentTheClientIsTheOldOrTheNewWhole) {
+  Register(kDir);
   SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", "0");
   SHCreateDirectoryExA(nullptr, "C:\\kvtest e2e upgrade\\Korvane P2P", nullptr);
   const std::string client = kDir + "Korvane.Exe", old = "old client";
@@ -138,6 +149,7 @@ TEST(SelfUpdate, KilledAtAnyMomentTheClientIsTheOldOrTheNewWhole) {
 // A self-update that fails gives the user the client back: the old one, started again, with
 // exit code 2 once the error panel is closed. A damaged installer writes nothing and does the same.
 TEST(SelfUpdate, AFailedOrDamagedUpdateStartsTheOldClientAgainAndExitsTwo) {
+  Register(kDir);
   SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", "0");
   SHCreateDirectoryExA(nullptr, "C:\\kvtest e2e upgrade\\Korvane P2P", nullptr);
   const std::string client = kDir + "Korvane.Exe", log = "C:\\kvtest e2e upgrade\\update.log";
@@ -176,6 +188,19 @@ TEST(SelfUpdate, AFailedOrDamagedUpdateStartsTheOldClientAgainAndExitsTwo) {
   SetEnvironmentVariableA("KV_UPGRADE_WAIT_STEP_MS", nullptr);
   RemoveTree("C:\\kvtest e2e upgrade");
   RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P");
+}
+
+// Run elevated, the self-update acts only on the registered installation: not on a copy a user
+// planted elsewhere, whatever it holds.
+TEST(SelfUpdate, APlantedCopyIsLeftAloneWithExitCodeTwo) {
+  Register(kDir);
+  const std::string planted = "C:\\kvtest e2e planted\\";
+  CreateDirectoryA(planted.c_str(), nullptr);
+  WriteText(planted + "Korvane.Exe", "planted");
+  EXPECT_EQ(TInstallerRun("/autoupdate \"" + planted + "\"").ExitCode(20000), 2u);
+  EXPECT_EQ(ReadAll(planted + "Korvane.Exe"), "planted");
+  EXPECT_FALSE(Exists(planted + "Uninstall.Exe"));
+  RemoveTree("C:\\kvtest e2e planted");
 }
 
 // The self-update acts only on a folder that holds an installation.
