@@ -2,12 +2,17 @@
 
 #include <windows.h>
 
+#include "lib/LIB_Errors.h"
+#include "lib/win/FileByHandle.h"
 #include "lib/win/WinText.h"
 
 TInstallLog::TInstallLog(const std::string& file) {
-  HANDLE h = CreateFileW(Wide(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h != INVALID_HANDLE_VALUE) file_ = h;
+  // Where the administrator's run writes, a user may have put a link or named a device: the log
+  // is a plain file where its path says, or there is none.
+  try {
+    file_ = CreateNewFile(file, 0, FILE_SHARE_READ).release();
+  } catch (const EInOutError&) {
+  }
 }
 
 TInstallLog::~TInstallLog() {
@@ -40,5 +45,18 @@ void TInstallLog::Line(const std::string& text) {
 std::string DefaultLogFile() {
   wchar_t temp[MAX_PATH + 1];
   const DWORD n = GetTempPathW(ARRAYSIZE(temp), temp);
-  return Utf8(std::wstring_view(temp, n > 0 && n < ARRAYSIZE(temp) ? n : 0)) + "Korvane P2P Install.log";
+  if (n == 0 || n >= ARRAYSIZE(temp)) return "";
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  const std::string stamp = std::to_string(((t.wYear * 100 + t.wMonth) * 100 + t.wDay) * 1000000LL +
+                                           (t.wHour * 100 + t.wMinute) * 100 + t.wSecond);
+  // A folder of its own in the user's temporary folder, made now and failing when the name is
+  // taken: a folder that was there could be a link a user put there.
+  for (int i = 1; i < 100; ++i) {
+    const std::string dir = Utf8(std::wstring_view(temp, n)) + "Korvane P2P Install " + stamp.substr(0, 8) + "-" +
+                            stamp.substr(8) + (i > 1 ? "-" + std::to_string(i) : "") + "\\";
+    if (CreateDirectoryW(Wide(dir).c_str(), nullptr)) return dir + "Korvane P2P Install.log";
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  return "";
 }

@@ -10,7 +10,8 @@ class TInstallLog {
  public:
   // A log that writes nothing, for runs without one.
   TInstallLog() = default;
-  // Creates or replaces `file`; a log that cannot be created writes nothing.
+  // Creates or replaces `file`, a plain file where its path says; a log that cannot be created
+  // so (a missing folder, a link, a folder or a device in its place) writes nothing.
   explicit TInstallLog(const std::string& file);
   ~TInstallLog();
   TInstallLog(const TInstallLog&) = delete;
@@ -24,5 +25,6 @@ class TInstallLog {
   TLock lock_;
 };
 
-// Where a silent run without /LOG writes its log: "Korvane P2P Install.log" in the temporary folder.
+// Where a silent run without /LOG writes its log: "Korvane P2P Install.log" in a new folder of its
+// own in the temporary folder, "Korvane P2P Install YYYYMMDD-HHMMSS"; empty when none can be made.
 std::string DefaultLogFile();

@@ -28,8 +28,9 @@ std::string LongPath(const std::string& path) {
   return n > 0 && n < buf.size() ? Utf8(buf.substr(0, n)) : path;
 }
 
-// Whether an open file is a plain file or folder, not a link, and lies where `path` says.
+// Whether an open file is a plain file or folder on a disk, not a link, and lies where `path` says.
 bool LiesAt(HANDLE h, const std::string& path) {
+  if (GetFileType(h) != FILE_TYPE_DISK) return false;
   FILE_ATTRIBUTE_TAG_INFO tag{};
   if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag)) return false;
   if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
@@ -67,10 +68,10 @@ TFileHandle OpenPlainFolder(const std::string& folder, DWORD access) {
   return h;
 }
 
-TFileHandle CreateNewFile(const std::string& file, DWORD access) {
+TFileHandle CreateNewFile(const std::string& file, DWORD access, DWORD share) {
   if (HasLinkOnPath(file.substr(0, file.find_last_of('\\')))) throw EInOutError(ERROR_ACCESS_DENIED);
   if (!RemovePlainFile(file)) throw EInOutError(static_cast<int>(GetLastError()));
-  TFileHandle h(CreateFileW(Wide(file).c_str(), access | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+  TFileHandle h(CreateFileW(Wide(file).c_str(), access | GENERIC_WRITE | DELETE, share, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!h) throw EInOutError(static_cast<int>(GetLastError()));
   if (!LiesAt(h.get(), file)) {

@@ -34,8 +34,9 @@ class THeldFolder {
 
 // Creates `file` as a new file for `access` (GENERIC_WRITE is added), after removing an old file
 // of that name, or a link standing in its place, without following it. Raises EInOutError when
-// the new file does not lie where its path says.
-TFileHandle CreateNewFile(const std::string& file, DWORD access);
+// the folder is a link or lies behind one, or when the new file is not a plain file on a disk
+// where its path says (a device, say).
+TFileHandle CreateNewFile(const std::string& file, DWORD access, DWORD share = 0);
 
 // Opens an existing plain file, never a link, for `access`; an invalid handle when there is none
 // (GetLastError tells why).

@@ -739,6 +739,21 @@ TEST_F(Silent, LogThatCannotBeMadeExitsOneAndWritesNothing) {
     ExpectNothingInstalled();
     EXPECT_EQ(Listing("C:\\kvtest_e2e"), std::vector<std::string>{});
   }
+  // Nor is a log written through a link a user put in place of its folder, into a folder named
+  // as the log, or to a device.
+  const std::string target = "C:\\kvtest_e2e_target";
+  CreateDirectoryA(target.c_str(), nullptr);
+  ASSERT_TRUE(MakeFolderLink("C:\\kvtest_e2e\\linked", target));
+  CreateDirectoryA("C:\\kvtest_e2e\\folder.log", nullptr);
+  for (const std::string file : {"C:\\kvtest_e2e\\linked\\install.log", "C:\\kvtest_e2e\\folder.log", "NUL"}) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(RunSilent("/S /LOG=" + file), 1);
+    ExpectNothingInstalled();
+  }
+  EXPECT_EQ(Listing(target), std::vector<std::string>{});
+  EXPECT_EQ(Listing("C:\\kvtest_e2e\\folder.log"), std::vector<std::string>{});
+  RemoveFolderLink("C:\\kvtest_e2e\\linked");
+  RemoveTree(target);
 }
 
 // A damaged download says so and writes nothing: silent or in its window, exit code 2.
@@ -777,10 +792,19 @@ TEST_F(Silent, FailureOnAFullDiskExitsTwoWithTheErrorOnTheLog) {
   const std::string tiny = std::string(1, gTiny) + ":\\";
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
-  const std::string defaultLog = std::string(temp) + "Korvane P2P Install.log";
-  DeleteFileA(defaultLog.c_str());
+  // Each run's log has a new folder of its own there.
+  auto logFolders = [&] {
+    std::vector<std::string> folders;
+    for (const std::string& name : Listing(WithoutSlash(temp)))
+      if (name.starts_with("Korvane P2P Install ")) folders.push_back(name);
+    return folders;
+  };
+  const std::vector<std::string> before = logFolders();
   EXPECT_EQ(RunSilent("/S /D=" + tiny + "Korvane P2P"), 2);
-  const std::string text = ReadAll(defaultLog);
+  std::vector<std::string> after = logFolders();
+  ASSERT_EQ(after.size(), before.size() + 1);
+  const std::string folder = *std::ranges::find_if(after, [&](const std::string& f) { return !std::ranges::count(before, f); });
+  const std::string text = ReadAll(std::string(temp) + folder + "\\Korvane P2P Install.log");
   EXPECT_NE(text.find("Client program \"" + tiny + "Korvane P2P\\Korvane.Exe\": failed, Stream write error"),
             std::string::npos)
       << text;
