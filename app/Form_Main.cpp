@@ -4,6 +4,7 @@
 #include "app/EngineRun.h"
 #include "app/SilentInstall.h"
 #include "lib/LIB_Text.h"
+#include "lib/LIB_Version.h"
 #include "lib/win/SelfCheck.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
@@ -117,7 +118,7 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::FormCreate(const TCommandLine& args) {
-  SetWindowTextW(Handle(), L"Install Korvane P2P 4.43");
+  SetWindowTextW(Handle(), Wide(std::string("Install Korvane P2P ") + KProductVersion).c_str());
   PnlButtons->SetColors(clWhite, clLime, clNavy, clFormBlue, clCream);
   CreatePanels();
   ApplyCommandLine(args);

@@ -8,6 +8,7 @@
 #include "app/SilentInstall.h"
 #include "engine/Engine.h"
 #include "engine/EngineSteps.h"
+#include "lib/LIB_Version.h"
 #include "lib/win/Elevation.h"
 #include "lib/win/SelfCheck.h"
 #include "lib/win/ShellHelpers.h"
@@ -39,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     OpenAppLog(cl.LogFile);
     // As for /S: a log asked for and not to be had ends the run before anything is written.
     if (!AppLog().IsOpen()) return KExitBadArguments;
-    AppLog().Line("Korvane P2P 4.43 setup:" + arguments);
+    AppLog().Line(std::string("Korvane P2P ") + KProductVersion + " setup:" + arguments);
   }
   // The self-update replaces the client of an installation, and nothing else: a folder without
   // one is a caller's mistake, and nothing is written there.

@@ -6,6 +6,7 @@
 #include "engine/Engine.h"
 #include "engine/InstallLog.h"
 #include "lib/LIB_ErrorReport.h"
+#include "lib/LIB_Version.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/Elevation.h"
 #include "lib/win/FolderRule.h"
@@ -59,7 +60,7 @@ int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine
   TInstallLog log(cl.LogFile.empty() ? DefaultLogFile() : cl.LogFile);
   // A log the administrator asked for and cannot have ends the run before anything is written.
   if (!cl.LogFile.empty() && !log.IsOpen()) return KExitBadArguments;
-  log.Line("Korvane P2P 4.43 silent installation:" + commandLine);
+  log.Line(std::string("Korvane P2P ") + KProductVersion + " silent installation:" + commandLine);
   if (const std::string damage = checkInstaller(); !damage.empty()) {
     log.Line("Installer check: failed, " + damage + ". " + KDamagedInstaller);
     log.Line("Outcome: nothing installed (exit code 2)");

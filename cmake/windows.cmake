@@ -105,7 +105,7 @@ add_custom_command(TARGET Install_Korvane POST_BUILD ${KV_INSTALLER_FINISH}
                    COMMENT "Stamping Install_Korvane with the checksum of its file" VERBATIM)
 file(GLOB KV_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.bmp)
 set_property(SOURCE resources/Install_Korvane.rc APPEND PROPERTY OBJECT_DEPENDS
-             ${CMAKE_SOURCE_DIR}/resources/Install_Korvane.manifest ${CMAKE_SOURCE_DIR}/resources/Korvane.ico
+             ${CMAKE_BINARY_DIR}/generated/Install_Korvane.manifest ${CMAKE_SOURCE_DIR}/resources/Korvane.ico
              ${KV_PICTURES})
 
 # Wine runs in a private prefix inside this build tree, under an Xvfb of its own;

@@ -48,7 +48,7 @@ walk() {
   wine 'C:\Install_Korvane.exe' &
   local pid=$! id=""
   for _ in $(seq 100); do
-    id=$(xdotool search --name '^Install Korvane P2P 4.43$' 2>/dev/null | head -n1) && [ -n "$id" ] && break
+    id=$(xdotool search --name '^Install Korvane P2P [0-9.]+$' 2>/dev/null | head -n1) && [ -n "$id" ] && break
     sleep 0.1
   done
   [ -n "$id" ] || { echo "the wizard's window did not appear" >&2; exit 1; }

@@ -3,7 +3,7 @@
 set -euo pipefail
 out=$1
 for _ in $(seq 100); do
-  id=$(xwininfo -root -tree 2>/dev/null | awk '/"Install Korvane P2P 4.43"/ {print $1; exit}')
+  id=$(xwininfo -root -tree 2>/dev/null | awk '/"Install Korvane P2P [0-9.]+"/ {print $1; exit}')
   [ -n "$id" ] && break
   sleep 0.1
 done

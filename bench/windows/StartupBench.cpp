@@ -10,9 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "lib/LIB_Version.h"
 #include "lib/win/WinApp.h"
 
 namespace {
+
+const std::string KWizardTitle = std::string("Install Korvane P2P ") + KProductVersion;
 
 int RunMinimal() {
   WNDCLASSA wc{};
@@ -92,7 +95,7 @@ int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 7;
   std::vector<double> base, wizard, nsis;
   TimeToFirstPaint(minimal, "Minimal");  // warm the file cache for all
-  TimeToFirstPaint(installer, "Install Korvane P2P 4.43");
+  TimeToFirstPaint(installer, KWizardTitle.c_str());
   bool withPeer = GetFileAttributesA(peerPath.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (!withPeer)
     std::printf("%s not found (scripts/bench-setup.sh builds it): no NSIS figure\n", peerPath.c_str());
@@ -102,7 +105,7 @@ int main(int argc, char** argv) {
   }
   for (int i = 0; i < runs; ++i) {
     base.push_back(TimeToFirstPaint(minimal, "Minimal"));
-    wizard.push_back(TimeToFirstPaint(installer, "Install Korvane P2P 4.43"));
+    wizard.push_back(TimeToFirstPaint(installer, KWizardTitle.c_str()));
     if (withPeer) nsis.push_back(TimeToFirstPaint(peer, peerTitle));
   }
   const double b = Median(base), w = Median(wizard);

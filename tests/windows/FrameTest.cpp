@@ -6,6 +6,7 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
+#include "lib/LIB_Version.h"
 #include "lib/win/WinApp.h"
 
 namespace {
@@ -86,7 +87,7 @@ TEST_F(Frame, WindowGeometryAndCaption) {
   EXPECT_EQ(client.bottom, Scale(509));
   char caption[64];
   GetWindowTextA(form->Handle(), caption, sizeof caption);
-  EXPECT_STREQ(caption, "Install Korvane P2P 4.43");
+  EXPECT_EQ(std::string(caption), std::string("Install Korvane P2P ") + KProductVersion);
   const LONG_PTR style = GetWindowLongPtrA(form->Handle(), GWL_STYLE);
   EXPECT_FALSE(style & WS_SYSMENU);
   EXPECT_FALSE(style & WS_THICKFRAME);
@@ -101,7 +102,7 @@ TEST_F(Frame, TaskbarShowsTheApplicationTitleAndTheOwnerHandsOn) {
   GetWindowTextA(owner, text, sizeof text);
   EXPECT_STREQ(text, "Install Korvane P2P");
   GetWindowTextA(form->Handle(), text, sizeof text);
-  EXPECT_STREQ(text, "Install Korvane P2P 4.43");
+  EXPECT_EQ(std::string(text), std::string("Install Korvane P2P ") + KProductVersion);
   EXPECT_TRUE(GetWindowLongPtrA(owner, GWL_EXSTYLE) & WS_EX_APPWINDOW);
   EXPECT_FALSE(GetWindowLongPtrA(form->Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
 

@@ -20,6 +20,7 @@
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
+#include "lib/LIB_Version.h"
 #include "lib/LIB_Text.h"
 #include "lib/win/Elevation.h"
 #include "lib/win/FolderRule.h"
@@ -143,7 +144,7 @@ void ExpectUninstallEntry(const std::string& appData) {
       {"DisplayName", "Korvane P2P"},
       {"UninstallString", "\"" + inst + "Uninstall.Exe\""},
       {"QuietUninstallString", "\"" + inst + "Uninstall.Exe\" /S"},
-      {"DisplayVersion", "4.43"},
+      {"DisplayVersion", KProductVersion},
       {"Publisher", "Korvane"},
       {"DisplayIcon", "\"" + inst + "Korvane.Exe\",0"},
       {"InstallLocation", inst},

@@ -15,6 +15,7 @@
 #include "tests/windows/TestFiles.h"
 #include "engine/Engine.h"
 #include "lib/LIB_InstallPaths.h"
+#include "lib/LIB_Version.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/WinHandles.h"
 #include "panels/PNL_Error.h"
@@ -483,7 +484,7 @@ TEST(UpgradeEngine, RewritesTheUninstallEntryForTheUpgradedFolder) {
     TRecordingEvents events;
     RunUpgrade(TUpgradePlan{dir, false, {}}, events);
     EXPECT_TRUE(events.Logged("Uninstall entry in the registry", ": done")) << events.LogText();
-    EXPECT_EQ(EntryText("DisplayVersion"), "4.43");
+    EXPECT_EQ(EntryText("DisplayVersion"), KProductVersion);
     EXPECT_EQ(EntryText("InstallLocation"), dir);
     EXPECT_EQ(EntryText("QuietUninstallString"), "\"" + dir + "Uninstall.Exe\" /S");
     DWORD size = 0, bytes = sizeof size;

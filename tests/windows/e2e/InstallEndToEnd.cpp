@@ -20,6 +20,7 @@
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
+#include "lib/LIB_Version.h"
 #include "lib/win/FindFilesWin.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinHandles.h"
@@ -555,7 +556,7 @@ TEST_F(Silent, DefaultAnswersInstallAsTheWizardDoes) {
   snprintf(size, sizeof size, "0x%llx", (FolderBytes(inst) + FolderBytes(appData) + 1023) / 1024);
   const std::map<std::string, std::string> entry = {
       {"DisplayName", "REG_SZ Korvane P2P"},
-      {"DisplayVersion", "REG_SZ 4.43"},
+      {"DisplayVersion", std::string("REG_SZ ") + KProductVersion},
       {"Publisher", "REG_SZ Korvane"},
       {"DisplayIcon", "REG_SZ \"" + inst + "Korvane.Exe\",0"},
       {"InstallLocation", "REG_SZ " + inst},

@@ -16,6 +16,7 @@
 #include "tests/windows/e2e/Damaged.h"
 #include "tests/windows/e2e/Wizard.h"
 #include "lib/LIB_InstallPaths.h"
+#include "lib/LIB_Version.h"
 #include "lib/win/WinHandles.h"
 #include "panels/PNL_UpgradeUpgrading.h"
 #include "payload/GB_Payload.h"
@@ -90,7 +91,7 @@ TEST(SelfUpdate, ClientHeldOpenForAWhileIsReplacedAndStartedAndTheRestIsUntouche
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   // The list of installed programs shows the folder just updated, at the new version.
   EXPECT_EQ(EntryValue("InstallLocation"), kDir);
-  EXPECT_EQ(EntryValue("DisplayVersion"), "4.43");
+  EXPECT_EQ(EntryValue("DisplayVersion"), KProductVersion);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
   for (const char* name : {"Korvane.Exe", "Uninstall.Exe", "KVInst.Dat"}) DeleteFileA((kDir + name).c_str());
   RemoveDirectoryA(kDir.c_str());
@@ -337,7 +338,7 @@ TEST_F(UpgradeRoad, InstalledByTheWizardThenUpgradedThenUninstalled) {
   EXPECT_EQ(LowerCase(ReadLink(group + "\\Korvane P2P Uninstall.Lnk").Target), LowerCase(dir + "Uninstall.Exe"));
   EXPECT_EQ(ReadLink(group + "\\Korvane P2P On the Web.Lnk").Description, "Korvane P2P On the web");
   EXPECT_EQ(ReadLink(group + "\\Korvane P2P Help.Lnk").Description, "Korvane P2P Help");
-  EXPECT_EQ(EntryValue("DisplayVersion"), "4.43");
+  EXPECT_EQ(EntryValue("DisplayVersion"), KProductVersion);
   EXPECT_EQ(EntryValue("QuietUninstallString"), "\"" + dir + "Uninstall.Exe\" /S");
 
   Uninstall(dir);  // the upgraded uninstaller
