@@ -72,8 +72,7 @@ TNodeAddr NodeAddr(const THostEntry& h) {
   return addr;
 }
 
-template <size_t N>
-void WriteNodeKey(TDataFile& f, const char* name, const std::array<THostEntry, N>& hosts) {
+void WriteNodeKey(TDataFile& f, const char* name, const std::vector<THostEntry>& hosts) {
   for (const THostEntry& h : hosts) {
     GDataWriter->WriteMarker(f, KMarkerSettings);
     GDataWriter->WriteText(f, name);
@@ -134,7 +133,7 @@ int32_t ConnectionSpeedValue(int connectionType) {
 void WriteGnutellaHosts(TDataFile& f, double (*now)()) {
   TLibData1_ReadWrite& w = *GDataWriter;
   w.WriteMarker(f, KMarkerGnutella);
-  for (const THostEntry& h : KGnutellaHosts) {
+  for (const THostEntry& h : DefaultTables().Gnutella) {
     w.WriteMarker(f, KMarkerGnutella);
     w.WriteNodeAddr(f, NodeAddr(h));
     w.WriteFloat(f, now() - 1);
@@ -155,7 +154,7 @@ void WriteGnutellaHosts(TDataFile& f, double (*now)()) {
 void WriteTolkHosts(TDataFile& f, double (*now)()) {
   TLibData1_ReadWrite& w = *GDataWriter;
   w.WriteMarker(f, KMarkerTolk);
-  for (const THostEntry& h : KTolkHosts) {
+  for (const THostEntry& h : DefaultTables().Tolk) {
     w.WriteMarker(f, KMarkerTolk);
     w.WriteNodeAddr(f, NodeAddr(h));
     w.WriteFloat(f, now() - 1);
@@ -201,12 +200,13 @@ void WriteSettings(TDataFile& f) {
     w.WriteText(f, name);
     w.WriteText(f, value);
   }
-  WriteNodeKey(f, "KKNodeTolk", KKNodeTolk);
-  WriteNodeKey(f, "KNodeIP", KNodeIP);
-  WriteNodeKey(f, "KNodeGnu", KNodeGnu);
-  WriteNodeKey(f, "KKNodeCurTolk", KKNodeCurTolk);
-  WriteNodeKey(f, "KNodeTolk", KNodeTolk);
-  for (const TBlockedRange& r : KBlockedNode) {
+  const TDefaultTables& t = DefaultTables();
+  WriteNodeKey(f, "KKNodeTolk", t.KKNodeTolk);
+  WriteNodeKey(f, "KNodeIP", t.KNodeIP);
+  WriteNodeKey(f, "KNodeGnu", t.KNodeGnu);
+  WriteNodeKey(f, "KKNodeCurTolk", t.KKNodeCurTolk);
+  WriteNodeKey(f, "KNodeTolk", t.KNodeTolk);
+  for (const TBlockedRange& r : t.Blocked) {
     w.WriteMarker(f, KMarkerSettings);
     w.WriteText(f, "KBlockedNode");
     w.WriteText(f, RangeText(r).View());
@@ -217,7 +217,7 @@ void WriteSettings(TDataFile& f) {
 void WriteHashList(TDataFile& f) {
   TLibData1_ReadWrite& w = *GDataWriter;
   w.WriteMarker(f, KMarkerHashes);
-  for (const THashEntry& h : KHashList) {
+  for (const THashEntry& h : DefaultTables().Hashes) {
     w.WriteMarker(f, KMarkerHashes);
     char digest[32];
     Base32(h.Digest, digest);

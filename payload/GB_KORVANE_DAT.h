@@ -1,10 +1,10 @@
 // Creation of the client data file with its default lists.
 #pragma once
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "lib/LIB_Data1_ReadWrite.h"
 
@@ -18,22 +18,22 @@ struct TBlockedRange {
   uint8_t A, B1, C1, D1, B2, C2, D2;
 };
 
-// The digest as its 160 bits, not its text: a third of the bytes, and no pointer to relocate.
+// The digest as its 160 bits; the data file holds its Base32 text.
 struct THashEntry {
   uint8_t Digest[20];
   uint32_t Size;
 };
 
-// The default tables (GB_KORVANE_DAT_Tables.cpp, made by tools/gendattables).
-extern const std::array<THostEntry, 500> KGnutellaHosts;
-extern const std::array<THostEntry, 500> KTolkHosts;
-extern const std::array<THostEntry, 1770> KKNodeTolk;
-extern const std::array<THostEntry, 1> KNodeIP;
-extern const std::array<THostEntry, 50> KNodeGnu;
-extern const std::array<THostEntry, 8> KKNodeCurTolk;
-extern const std::array<THostEntry, 23> KNodeTolk;
-extern const std::array<TBlockedRange, 250> KBlockedNode;
-extern const std::array<THashEntry, 1195> KHashList;
+// The lists a new data file starts with.
+struct TDefaultTables {
+  std::vector<THostEntry> Gnutella, Tolk, KKNodeTolk, KNodeIP, KNodeGnu, KKNodeCurTolk, KNodeTolk;
+  std::vector<TBlockedRange> Blocked;
+  std::vector<THashEntry> Hashes;
+};
+
+// The same tables on every run and in every build, made at the first call from a fixed recipe
+// (GB_KORVANE_DAT_Tables.cpp) and kept; any thread may call it. tools/gendattables checks them.
+const TDefaultTables& DefaultTables();
 
 // "192.000.002.010:6346": three digits per octet, the port without leading zeros.
 std::string NodeAddrText(const THostEntry& host);

@@ -1,47 +1,19 @@
-// Makes the default tables of the client data file and checks every rule they must keep.
-//   gendattables write FILE   generate (always the same output), check, write the C++ source
-//   gendattables check        check the tables compiled into this program
+// Checks every rule the default tables of the client data file must keep, on the tables as the
+// program makes them.
+//   gendattables check
 // Peer addresses come only from ranges reserved for documentation and benchmarking, so the
 // shipped defaults point at nobody's machine.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "payload/GB_KORVANE_DAT.h"
 
 namespace {
-
-struct TTables {
-  std::vector<THostEntry> Gnutella, Tolk, KKNodeTolk, KNodeIP, KNodeGnu, KKNodeCurTolk, KNodeTolk;
-  std::vector<TBlockedRange> Blocked;
-  std::vector<std::pair<std::string, uint32_t>> Hashes;
-};
-
-// splitmix64: fixed algorithm and seed, so every run (and every compiler) gives the same tables.
-class TRng {
- public:
-  uint64_t Next() {
-    uint64_t z = (State += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  uint32_t Below(uint32_t n) { return static_cast<uint32_t>(Next() % n); }
-  uint32_t Between(uint32_t lo, uint32_t hi) { return lo + Below(hi - lo + 1); }
-  template <typename T>
-  void Shuffle(std::vector<T>& v) {
-    for (size_t i = v.size(); i > 1; --i) std::swap(v[i - 1], v[Below(static_cast<uint32_t>(i))]);
-  }
-
- private:
-  uint64_t State = 0x4B6F7276616E6521ull;
-};
 
 uint32_t Addr(const THostEntry& h) {
   return (uint32_t{h.O1} << 24) | (uint32_t{h.O2} << 16) | (uint32_t{h.O3} << 8) | h.O4;
@@ -62,174 +34,9 @@ uint32_t BlockStart(const TBlockedRange& r) { return (uint32_t{r.A} << 24) | (ui
 uint32_t BlockEnd(const TBlockedRange& r) { return (uint32_t{r.A} << 24) | (uint32_t{r.B2} << 16) | (uint32_t{r.C2} << 8) | r.D2; }
 bool Whole(const TBlockedRange& r) { return r.B1 == 0 && r.C1 == 0 && r.D1 == 0 && r.B2 == 255 && r.C2 == 255 && r.D2 == 255; }
 
-// ---------------------------------------------------------------- generation
-
-class TAddressPool {
- public:
-  explicit TAddressPool(TRng& rng) : Rng(rng) {}
-  uint32_t Fresh() {
-    for (;;) {
-      uint32_t a = 0;
-      switch (Rng.Below(10)) {
-        case 0: a = 0xC0000200u; break;
-        case 1: a = 0xC6336400u; break;
-        case 2: a = 0xCB007100u; break;
-        default: a = 0xC6120000u | (Rng.Below(512) << 8); break;
-      }
-      a |= Rng.Between(1, 254);  // no network or broadcast-looking addresses
-      if (Used.insert(a).second) return a;
-    }
-  }
-
- private:
-  TRng& Rng;
-  std::set<uint32_t> Used;
-};
-
-void GenerateHosts(TRng& rng, TTables& t) {
-  TAddressPool pool(rng);
-
-  // Gnutella: 27 on 6348, 25 on 6346, 448 on 446 other ports (two of them twice). The ends of
-  // both port ranges are present; KNodeGnu takes 43 of the ports used once.
-  std::set<uint32_t> ports = {2057, 51959, 2889, 50717};
-  while (ports.size() < 446) {
-    const uint32_t p = rng.Between(2057, 51959);
-    if (p != 6346 && p != 6348) ports.insert(p);
-  }
-  std::vector<uint32_t> single(ports.begin(), ports.end());
-  std::vector<uint16_t> gnuPorts(single.begin(), single.end());
-  std::vector<uint32_t> twiceCandidates;
-  for (uint32_t p : single)
-    if (p > 2889 && p < 50717) twiceCandidates.push_back(p);
-  rng.Shuffle(twiceCandidates);
-  gnuPorts.push_back(static_cast<uint16_t>(twiceCandidates[0]));
-  gnuPorts.push_back(static_cast<uint16_t>(twiceCandidates[1]));
-  gnuPorts.insert(gnuPorts.end(), 27, 6348);
-  gnuPorts.insert(gnuPorts.end(), 25, 6346);
-  rng.Shuffle(gnuPorts);
-  for (uint16_t p : gnuPorts) t.Gnutella.push_back(Host(pool.Fresh(), p));
-
-  std::vector<THostEntry> p6348, p6346, own;
-  for (const THostEntry& h : t.Gnutella) {
-    if (h.Port == 6348) p6348.push_back(h);
-    else if (h.Port == 6346) p6346.push_back(h);
-    else if (h.Port != twiceCandidates[0] && h.Port != twiceCandidates[1] && h.Port >= 2889 && h.Port <= 50717)
-      own.push_back(h);
-  }
-  rng.Shuffle(p6348);
-  rng.Shuffle(p6346);
-  std::vector<THostEntry> ends, inner;
-  for (const THostEntry& h : own) (h.Port == 2889 || h.Port == 50717 ? ends : inner).push_back(h);
-  rng.Shuffle(inner);
-  t.KNodeGnu.assign(p6348.begin(), p6348.begin() + 6);
-  t.KNodeGnu.push_back(p6346[0]);
-  t.KNodeGnu.insert(t.KNodeGnu.end(), ends.begin(), ends.end());
-  t.KNodeGnu.insert(t.KNodeGnu.end(), inner.begin(), inner.begin() + (43 - static_cast<long>(ends.size())));
-  rng.Shuffle(t.KNodeGnu);
-
-  // Tolk: 497 addresses; three of them twice, on 6346 and on another port.
-  const uint16_t twinPorts[] = {6969, 32500, 8990};
-  THostEntry curTolk6969{};
-  for (uint16_t p : twinPorts) {
-    const uint32_t a = pool.Fresh();
-    t.Tolk.push_back(Host(a, 6346));
-    t.Tolk.push_back(Host(a, p));
-    if (p == 6969) curTolk6969 = Host(a, p);
-  }
-  t.Tolk.push_back(Host(pool.Fresh(), 5959));
-  t.Tolk.push_back(Host(pool.Fresh(), 5005));
-  std::vector<THostEntry> plainTolk;
-  for (int i = 0; i < 492; ++i) plainTolk.push_back(Host(pool.Fresh(), 6346));
-  t.Tolk.insert(t.Tolk.end(), plainTolk.begin(), plainTolk.end());
-  rng.Shuffle(t.Tolk);
-
-  // KKNodeCurTolk and 4 of KNodeTolk come from the Tolk hosts that stand there once.
-  rng.Shuffle(plainTolk);
-  t.KKNodeCurTolk.assign(plainTolk.begin(), plainTolk.begin() + 7);
-  t.KKNodeCurTolk.push_back(curTolk6969);
-  rng.Shuffle(t.KKNodeCurTolk);
-  t.KNodeTolk.assign(plainTolk.begin() + 7, plainTolk.begin() + 11);
-  for (int i = 0; i < 19; ++i) t.KNodeTolk.push_back(Host(pool.Fresh(), 6346));
-  rng.Shuffle(t.KNodeTolk);
-
-  t.KNodeIP.push_back(Host(pool.Fresh(), 5287));
-
-  // KKNodeTolk: 1462 values in 1770 entries; 207 values twice, 49 three times, one four times.
-  const uint16_t otherPorts[] = {1024, 1024, 2001, 6347, 6356, 6666, 10099, 16350, 52508};
-  std::vector<THostEntry> values;
-  for (uint16_t p : otherPorts) values.push_back(Host(pool.Fresh(), p));
-  std::vector<THostEntry> common;
-  for (int i = 0; i < 1462 - 9; ++i) common.push_back(Host(pool.Fresh(), 6346));
-  t.KKNodeTolk = values;
-  t.KKNodeTolk.insert(t.KKNodeTolk.end(), common.begin(), common.end());
-  rng.Shuffle(common);
-  size_t next = 0;
-  for (const auto& [count, times] : {std::pair{207, 1}, {49, 2}, {1, 3}})
-    for (int i = 0; i < count; ++i, ++next)
-      t.KKNodeTolk.insert(t.KKNodeTolk.end(), static_cast<size_t>(times), common[next]);
-  rng.Shuffle(t.KKNodeTolk);
-}
-
-void GenerateBlocked(TRng& rng, TTables& t) {
-  std::vector<uint8_t> whole = {0, 10, 127, 189};
-  for (int a = 224; a <= 255; ++a) whole.push_back(static_cast<uint8_t>(a));
-  for (uint8_t a : whole) t.Blocked.push_back({a, 0, 0, 0, 255, 255, 255});
-
-  // 63 first octets with partial ranges; the octets of the reserved peer ranges are left alone.
-  std::vector<uint8_t> candidates;
-  for (int a = 1; a <= 223; ++a)
-    if (std::find(whole.begin(), whole.end(), a) == whole.end() && a != 192 && a != 198 && a != 203)
-      candidates.push_back(static_cast<uint8_t>(a));
-  rng.Shuffle(candidates);
-  std::vector<uint8_t> partial(candidates.begin(), candidates.begin() + 63);
-  std::vector<int> perOctet(63, 1);
-  for (int extra = 0; extra < 214 - 63; ++extra) ++perOctet[rng.Below(63)];
-
-  for (size_t i = 0; i < partial.size(); ++i) {
-    std::vector<std::pair<uint32_t, uint32_t>> blocks;  // first and last /24 block within the octet
-    while (blocks.size() < static_cast<size_t>(perOctet[i])) {
-      const uint32_t len = 1u << rng.Below(9);
-      const uint32_t first = rng.Below(65536 - len);
-      const uint32_t last = first + len - 1;
-      bool clear = true;
-      for (const auto& [f, l] : blocks) clear = clear && (last + 1 < f || first > l + 1);
-      if (clear) blocks.push_back({first, last});
-    }
-    for (const auto& [f, l] : blocks)
-      t.Blocked.push_back({partial[i], static_cast<uint8_t>(f >> 8), static_cast<uint8_t>(f), 0,
-                           static_cast<uint8_t>(l >> 8), static_cast<uint8_t>(l), 255});
-  }
-  std::sort(t.Blocked.begin(), t.Blocked.end(),
-            [](const TBlockedRange& x, const TBlockedRange& y) { return BlockStart(x) < BlockStart(y); });
-}
-
-constexpr char KBase32[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
-
-void GenerateHashes(TRng& rng, TTables& t) {
-  std::set<std::string> seen;
-  while (t.Hashes.size() < 1194) {
-    std::string digest;
-    for (int i = 0; i < 32; ++i) digest += KBase32[rng.Below(32)];
-    if (!seen.insert(digest).second) continue;
-    // Sizes spread over the orders of magnitude, as real shared files do.
-    uint32_t size = rng.Between(22, 918393628);
-    for (uint32_t k = rng.Below(7); k > 0 && size / 10 >= 22; --k) size /= 10;
-    t.Hashes.push_back({digest, size});
-  }
-  t.Hashes[rng.Below(1194)].second = 22;
-  t.Hashes[rng.Below(1194)].second = 918393628;
-  // One digest stands twice, with another size.
-  const size_t from = rng.Below(600);
-  const size_t to = 600 + rng.Below(594);
-  const uint32_t otherSize = t.Hashes[from].second == 1000000 ? 2000000 : 1000000;
-  t.Hashes.insert(t.Hashes.begin() + static_cast<long>(to), {t.Hashes[from].first, otherSize});
-}
-
-// ---------------------------------------------------------------- checks
-
 class TChecker {
  public:
-  explicit TChecker(const TTables& t) : T(t) {}
+  explicit TChecker(const TDefaultTables& t) : T(t) {}
   int Run();
 
  private:
@@ -239,7 +46,7 @@ class TChecker {
       ++Failures;
     }
   }
-  const TTables& T;
+  const TDefaultTables& T;
   int Failures = 0;
 };
 
@@ -391,12 +198,13 @@ int TChecker::Run() {
   // Hash list.
   std::map<std::string, std::set<uint32_t>> sizes;
   std::map<std::string, int> times;
-  for (const auto& [digest, size] : T.Hashes) {
+  for (const THashEntry& h : T.Hashes) {
+    const std::string digest = DigestText(h);
     Expect(digest.size() == 32 && digest.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ234567") == std::string::npos,
            "digest " + digest + " is 32 Base32 characters");
-    Expect(size >= 22 && size <= 918393628, "size " + std::to_string(size) + " within 22..918393628");
+    Expect(h.Size >= 22 && h.Size <= 918393628, "size " + std::to_string(h.Size) + " within 22..918393628");
     ++times[digest];
-    sizes[digest].insert(size);
+    sizes[digest].insert(h.Size);
   }
   int doubled = 0;
   for (const auto& [digest, n] : times) {
@@ -410,99 +218,14 @@ int TChecker::Run() {
   return Failures;
 }
 
-// ---------------------------------------------------------------- output
-
-std::string HostLine(const THostEntry& h) {
-  char s[48];
-  std::snprintf(s, sizeof s, "{%u, %u, %u, %u, %u}", h.O1, h.O2, h.O3, h.O4, h.Port);
-  return s;
-}
-
-template <typename T, typename F>
-void WriteArray(std::ofstream& out, const char* type, const char* name, const std::vector<T>& items, int perLine, F text) {
-  out << "\nconst std::array<" << type << ", " << items.size() << "> " << name << " = {{";
-  for (size_t i = 0; i < items.size(); ++i) {
-    out << (i % perLine == 0 ? "\n    " : " ") << text(items[i]) << ",";
-  }
-  out << "\n}};\n";
-}
-
-void WriteSource(const TTables& t, const std::string& fileName) {
-  std::ofstream out(fileName, std::ios::binary);
-  out << "// The default lists of a new client data file. Made by tools/gendattables (deterministic);\n"
-         "// regenerate with it instead of editing. Peer addresses lie in 198.18.0.0/15, 192.0.2.0/24,\n"
-         "// 198.51.100.0/24 and 203.0.113.0/24, ranges that no public host uses.\n"
-         "#include \"payload/GB_KORVANE_DAT.h\"\n";
-  WriteArray(out, "THostEntry", "KGnutellaHosts", t.Gnutella, 4, HostLine);
-  WriteArray(out, "THostEntry", "KTolkHosts", t.Tolk, 4, HostLine);
-  WriteArray(out, "THostEntry", "KKNodeTolk", t.KKNodeTolk, 4, HostLine);
-  WriteArray(out, "THostEntry", "KNodeIP", t.KNodeIP, 4, HostLine);
-  WriteArray(out, "THostEntry", "KNodeGnu", t.KNodeGnu, 4, HostLine);
-  WriteArray(out, "THostEntry", "KKNodeCurTolk", t.KKNodeCurTolk, 4, HostLine);
-  WriteArray(out, "THostEntry", "KNodeTolk", t.KNodeTolk, 4, HostLine);
-  WriteArray(out, "TBlockedRange", "KBlockedNode", t.Blocked, 3, [](const TBlockedRange& r) {
-    char s[64];
-    std::snprintf(s, sizeof s, "{%u, %u, %u, %u, %u, %u, %u}", r.A, r.B1, r.C1, r.D1, r.B2, r.C2, r.D2);
-    return std::string(s);
-  });
-  WriteArray(out, "THashEntry", "KHashList", t.Hashes, 1, [](const std::pair<std::string, uint32_t>& h) {
-    // The Base32 text's bits, five a character, into 20 bytes.
-    uint8_t digest[20] = {};
-    for (size_t i = 0; i < 32; ++i) {
-      const auto value = static_cast<unsigned>(std::string_view(KBase32).find(h.first[i]));
-      for (size_t k = 0; k < 5; ++k)
-        if (value >> (4 - k) & 1) digest[(5 * i + k) / 8] |= static_cast<uint8_t>(0x80 >> ((5 * i + k) % 8));
-    }
-    std::string line = "{{";
-    for (size_t j = 0; j < 20; ++j) line += (j ? ", " : "") + std::to_string(digest[j]);
-    return line + "}, " + std::to_string(h.second) + "}";
-  });
-  if (!out.flush()) throw std::runtime_error("cannot write " + fileName);
-}
-
-template <typename T, size_t N>
-std::vector<T> Vec(const std::array<T, N>& a) {
-  return std::vector<T>(a.begin(), a.end());
-}
-
-TTables CompiledTables() {
-  TTables t;
-  t.Gnutella = Vec(KGnutellaHosts);
-  t.Tolk = Vec(KTolkHosts);
-  t.KKNodeTolk = Vec(KKNodeTolk);
-  t.KNodeIP = Vec(KNodeIP);
-  t.KNodeGnu = Vec(KNodeGnu);
-  t.KKNodeCurTolk = Vec(KKNodeCurTolk);
-  t.KNodeTolk = Vec(KNodeTolk);
-  t.Blocked = Vec(KBlockedNode);
-  for (const THashEntry& h : KHashList) t.Hashes.push_back({DigestText(h), h.Size});
-  return t;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "check" && argc == 2) {
-    const int failures = TChecker(CompiledTables()).Run();
-    if (failures == 0) std::printf("default tables: every rule holds\n");
-    return failures == 0 ? 0 : 1;
+  if (argc != 2 || std::string(argv[1]) != "check") {
+    std::fprintf(stderr, "usage: gendattables check\n");
+    return 2;
   }
-  if (mode == "write" && argc == 3) {
-    TRng rng;
-    TTables t;
-    GenerateHosts(rng, t);
-    GenerateBlocked(rng, t);
-    GenerateHashes(rng, t);
-    if (TChecker(t).Run() != 0) return 1;
-    try {
-      WriteSource(t, argv[2]);
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "gendattables: %s\n", e.what());
-      return 1;
-    }
-    return 0;
-  }
-  std::fprintf(stderr, "usage: gendattables write FILE | gendattables check\n");
-  return 2;
+  if (TChecker(DefaultTables()).Run() != 0) return 1;
+  std::printf("default tables: every rule holds\n");
+  return 0;
 }

@@ -36,8 +36,7 @@ class DataFile : public ::testing::Test {
   TDataFileValues V;
 };
 
-template <size_t N>
-std::vector<std::string> NodeTexts(const std::array<THostEntry, N>& hosts) {
+std::vector<std::string> NodeTexts(const std::vector<THostEntry>& hosts) {
   std::vector<std::string> v;
   for (const auto& h : hosts) v.push_back(NodeAddrText(h));
   return v;
@@ -55,6 +54,7 @@ TEST_F(DataFile, ReadsBackAsWritten) {
   const std::string bytes = Write("Korvane.Dat");
   const double after = NowDays();
   const TDataFileContent c = ReadDataFile(bytes);
+  const TDefaultTables& t = DefaultTables();
 
   EXPECT_EQ(At(bytes, 0), 0x1F);
   EXPECT_EQ(At(bytes, 1), 0x54);
@@ -87,7 +87,7 @@ TEST_F(DataFile, ReadsBackAsWritten) {
   ASSERT_EQ(c.GnutellaHosts.size(), 500u);
   for (size_t i = 0; i < 500; ++i) {
     const TGnutellaHostEntry& e = c.GnutellaHosts[i];
-    ASSERT_TRUE(SameHost(e.Addr, KGnutellaHosts[i])) << i;
+    ASSERT_TRUE(SameHost(e.Addr, t.Gnutella[i])) << i;
     for (double d : {e.Field2, e.Field3, e.Field5}) {
       EXPECT_GE(d, before - 1 - 1e-9);
       EXPECT_LE(d, after - 1 + 1e-9);
@@ -98,7 +98,7 @@ TEST_F(DataFile, ReadsBackAsWritten) {
   }
   ASSERT_EQ(c.TolkHosts.size(), 500u);
   for (size_t i = 0; i < 500; ++i) {
-    ASSERT_TRUE(SameHost(c.TolkHosts[i].Addr, KTolkHosts[i])) << i;
+    ASSERT_TRUE(SameHost(c.TolkHosts[i].Addr, t.Tolk[i])) << i;
     EXPECT_GE(c.TolkHosts[i].Seen, before - 1 - 1e-9);
     EXPECT_LE(c.TolkHosts[i].Seen, after - 1 + 1e-9);
   }
@@ -132,19 +132,19 @@ TEST_F(DataFile, ReadsBackAsWritten) {
   auto add = [&](const char* name, const std::vector<std::string>& values) {
     for (const auto& v : values) expected.emplace_back(name, v);
   };
-  add("KKNodeTolk", NodeTexts(KKNodeTolk));
-  add("KNodeIP", NodeTexts(KNodeIP));
-  add("KNodeGnu", NodeTexts(KNodeGnu));
-  add("KKNodeCurTolk", NodeTexts(KKNodeCurTolk));
-  add("KNodeTolk", NodeTexts(KNodeTolk));
-  for (const auto& b : KBlockedNode) expected.emplace_back("KBlockedNode", BlockedRangeText(b));
+  add("KKNodeTolk", NodeTexts(t.KKNodeTolk));
+  add("KNodeIP", NodeTexts(t.KNodeIP));
+  add("KNodeGnu", NodeTexts(t.KNodeGnu));
+  add("KKNodeCurTolk", NodeTexts(t.KKNodeCurTolk));
+  add("KNodeTolk", NodeTexts(t.KNodeTolk));
+  for (const auto& b : t.Blocked) expected.emplace_back("KBlockedNode", BlockedRangeText(b));
   ASSERT_EQ(expected.size(), 2118u);
   EXPECT_EQ(c.Settings, expected);
 
   ASSERT_EQ(c.Hashes.size(), 1195u);
   for (size_t i = 0; i < 1195; ++i) {
-    EXPECT_EQ(c.Hashes[i].Digest, DigestText(KHashList[i]));
-    EXPECT_EQ(c.Hashes[i].Size, KHashList[i].Size);
+    EXPECT_EQ(c.Hashes[i].Digest, DigestText(t.Hashes[i]));
+    EXPECT_EQ(c.Hashes[i].Size, t.Hashes[i].Size);
   }
 }
 

@@ -7,9 +7,13 @@
 #include <fstream>
 #include <iterator>
 
+#include <zlib.h>
+
 #include "lib/LIB_DataFileReader.h"
 #include "lib/LIB_Errors.h"
+#include "lib/LIB_Random.h"
 #include "payload/GB_KORVANE_DAT.h"
+#include "tests/host/DataFileTestUtil.h"
 
 namespace {
 
@@ -48,6 +52,22 @@ TEST(DataFileWin, WrittenFileReadsBack) {
   EXPECT_EQ(c.Folders.at(0).Path, "D:\\Shared");
   EXPECT_EQ(c.Header.Guid.size(), 38u);
   EXPECT_EQ(c.Hashes.size(), 1195u);
+}
+
+double GFixedClock = 0;
+double FixedClock() { return GFixedClock += 0.00000017; }
+TGuid FixedGuid() { return TGuid{0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 0xA5, 0x6B, 7, 0xF8}}; }
+
+// The default tables are made by the program as it runs, here by this compiler: from the same
+// clock, GUID and random sequence it writes the very file that the host build's test pins.
+TEST(DataFileWin, FileFromFixedSourcesIsTheOneTheHostBuildPins) {
+  ResetRandom();
+  GFixedClock = 46365.2692366551;
+  std::string out;
+  const TDataFileValues values{"C:\\Users\\Ann\\AppData\\Local\\Korvane P2P\\", "D:\\Shared\\", "03", 2};
+  WriteDataFile(std::make_unique<TMemorySink>(out), values, {}, {FixedClock, FixedGuid});
+  EXPECT_EQ(out.size(), 238426u);
+  EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef*>(out.data()), static_cast<uInt>(out.size())), 0x7A8436CCu);
 }
 
 TEST(DataFileWin, CreateFailuresCarryTheSystemCode) {

@@ -1,8 +1,0 @@
-execute_process(COMMAND ${GEN} write ${OUT} RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "gendattables write failed")
-endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT} ${COMMITTED} RESULT_VARIABLE same)
-if(NOT same EQUAL 0)
-  message(FATAL_ERROR "the committed tables differ from what tools/gendattables makes")
-endif()
