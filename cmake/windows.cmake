@@ -67,12 +67,11 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_Error.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS "KV_REPORT_URL=\"${KV_REPORT_URL}\"")
 
 # Small code keeps the installer download small. Only where time goes, the data file's byte
-# encoding, the inflation of the carried programs and the checksum of the installer's own file,
-# the code stays built for speed. Both presets, so that the tests run the code that ships.
+# encoding and the inflation of the carried programs, the code stays built for speed. Both presets, so that the tests run the code that ships.
 foreach(lib kvcore kvwin kvpayload kvengine kvapp)
   target_compile_options(${lib} PRIVATE -Os)
 endforeach()
-set_source_files_properties(lib/LIB_Data1_ReadWrite.cpp lib/LIB_Integrity.cpp payload/GB_Payload.cpp
+set_source_files_properties(lib/LIB_Data1_ReadWrite.cpp payload/GB_Payload.cpp
                             payload/win/PayloadWriter.cpp PROPERTIES COMPILE_OPTIONS -O3)
 
 add_executable(Install_Korvane WIN32 app/Main.cpp ${KV_GZIP_CRC} resources/Install_Korvane.rc)
