@@ -7,7 +7,6 @@
 #include "engine/InstallLog.h"
 #include "lib/LIB_ErrorReport.h"
 #include "lib/LIB_Version.h"
-#include "lib/LIB_kvURL.h"
 #include "lib/win/Elevation.h"
 #include "lib/win/FolderRule.h"
 #include "lib/win/LIB_GetMemStreamFromTheWeb.h"
@@ -34,9 +33,7 @@ class TLogEvents : public TEngineEvents {
 // to end, and a report still on its way would end with it.
 void SendErrorReport(const TInstallPlan& plan, const std::string& message) {
   tLibGetMemStreamFromTheWeb::Create(
-      ErrorReportURL(UnpackURL(GReportURL), "Installing Korvane P2P", {plan.InstallDir, plan.DownloadDir, "", ""},
-                     message),
-      nullptr);
+      ErrorReport("Installing Korvane P2P", {plan.InstallDir, plan.DownloadDir, "", ""}, message), nullptr);
   const ULONGLONG deadline = GetTickCount64() + 15000;
   while (tLibGetMemStreamFromTheWeb::Pending() > 0 && GetTickCount64() < deadline)
     ProcessMessagesFor(20);

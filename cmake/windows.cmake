@@ -62,7 +62,7 @@ list(REMOVE_ITEM KV_APP_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp)
 add_library(kvapp STATIC ${KV_APP_SOURCES})
 target_link_libraries(kvapp PUBLIC kvengine)
 # Where the error reports go. The compiler packs it: the program holds the packed bytes only.
-set(KV_REPORT_URL "http://www.korvane-p2p.example/report.php?" CACHE STRING "Base address of the error report")
+set(KV_REPORT_URL "https://www.korvane-p2p.example/report.php?" CACHE STRING "Base address of the error report")
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_Error.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS "KV_REPORT_URL=\"${KV_REPORT_URL}\"")
 

@@ -12,10 +12,15 @@
 #include "lib/LIB_Text.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/LIB_GetMemStreamFromTheWeb.h"
+#include "lib/win/ShellHelpers.h"
 #include "lib/win/WinText.h"
 
 TPnlError* GPnlError = nullptr;
 std::string GReportURL(KPackedURL<KV_REPORT_URL>.data(), KPackedURL<KV_REPORT_URL>.size());
+
+std::string ErrorReport(std::string_view panelTitle, const TReportFolders& folders, std::string_view message) {
+  return ErrorReportURL(UnpackURL(GReportURL), panelTitle, folders, message, UserProfile());
+}
 
 namespace {
 constexpr COLORREF clRed = Rgb(255, 0, 0);
@@ -110,8 +115,7 @@ void TFormMain::AppException(const std::string& message) {
   AppLog().Line("Outcome: failed, " + message + " (exit code 2)");
   exitCode_ = KExitFailed;
   tLibGetMemStreamFromTheWeb::Create(
-      ErrorReportURL(UnpackURL(GReportURL), HeaderCaption(), {GInstallDir, GDownloadDir, GDataDir, GAppDataDir}, message),
-      nullptr);
+      ErrorReport(HeaderCaption(), {GInstallDir, GDownloadDir, GDataDir, GAppDataDir}, message), nullptr);
   GPnlError->SetMessage(message);
   ShowPanel("PnlError", true);
 }

@@ -1,8 +1,10 @@
 // The page where unexpected failures end: the message, what the user can try, and two ways out.
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "app/Frame_Panel.h"
+#include "lib/LIB_ErrorReport.h"
 #include "lib/win/WinHandles.h"
 
 class TPnlError : public TFramePanel {
@@ -33,6 +35,9 @@ extern TPnlError* GPnlError;
 // Base address of the error report in packed form: the program never holds it as plain text.
 // Tests point it at a local server.
 extern std::string GReportURL;
+// The address of this run's error report: the report address, then the fields, with the user's
+// profile folder hidden.
+std::string ErrorReport(std::string_view panelTitle, const TReportFolders& folders, std::string_view message);
 
 // The maker's support contact, offered on the choice and error panels.
 inline constexpr char KSupportAddress[] = "help@korvane.example";

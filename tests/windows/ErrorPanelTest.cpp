@@ -7,8 +7,13 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include <shlobj.h>
+
 #include "lib/LIB_Errors.h"
+#include "lib/LIB_Text.h"
 #include "lib/LIB_kvURL.h"
+#include "lib/win/ShellHelpers.h"
+#include "lib/win/WinText.h"
 #include "panels/PNL_Error.h"
 #include "tests/windows/WizardTestUtil.h"
 
@@ -93,6 +98,37 @@ TEST_F(ErrorReport, ReportCarriesThePanelTitleFoldersAndMessage) {
             "&D=%22C%3A%5CProgram%20Files%5CKorvane%20P2P%5C%22"
             "&E=%22C%3A%5Cusers%5Cme%5CLocal%20Settings%5CApplication%20Data%5C%22"
             "&F=%22File%20access%20denied%22");
+}
+
+// The folders of a failed run lie in the user's profile as often as not; its name is the user's.
+TEST_F(ErrorReport, ReportNamesNeitherTheProfileFolderNorTheUser) {
+  const std::string profile = *KnownFolder(CSIDL_PROFILE);
+  const std::string local = *KnownFolder(CSIDL_LOCAL_APPDATA), roaming = *KnownFolder(CSIDL_APPDATA);
+  wchar_t name[256];
+  DWORD size = 256;
+  ASSERT_TRUE(GetUserNameW(name, &size));
+  const std::string user = Utf8(name);
+  GInstallDir = profile + "\\Korvane P2P\\";
+  GDownloadDir = LowerCase(profile) + "\\Downloads\\";  // typed by hand, in other case
+  GDataDir = local + "\\Korvane P2P\\";
+  GAppDataDir = roaming + "\\";
+  form->ShowPanel("PnlInstall", false);
+  Fail("Cannot create file \"" + profile + "\\Korvane P2P\\Korvane.Exe\". Access is denied.");
+
+  ASSERT_TRUE(server.WaitFor(1));
+  const auto fields = Fields(server.Requests()[0]);
+  ASSERT_EQ(fields.size(), 8u);
+  EXPECT_EQ(fields[3].second, "\"%USERPROFILE%\\Korvane P2P\\\"");
+  EXPECT_EQ(fields[4].second, "\"%USERPROFILE%\\Downloads\\\"");
+  EXPECT_EQ(fields[5].second, "\"%USERPROFILE%" + local.substr(profile.size()) + "\\Korvane P2P\\\"");
+  EXPECT_EQ(fields[6].second, "\"%USERPROFILE%" + roaming.substr(profile.size()) + "\\\"");
+  EXPECT_EQ(fields[7].second, "\"Cannot create file \"%USERPROFILE%\\Korvane P2P\\Korvane.Exe\". Access is denied.\"");
+  std::string sent = PercentDecode(server.Requests()[0]);
+  for (size_t at; (at = sent.find("%USERPROFILE%")) != std::string::npos;) sent.erase(at, 13);
+  EXPECT_EQ(LowerCase(sent).find(LowerCase(profile)), std::string::npos) << sent;
+  EXPECT_EQ(LowerCase(sent).find(LowerCase(user)), std::string::npos) << user << " in " << sent;
+  // The error panel shows the message as it was.
+  EXPECT_EQ(Shown(), "Cannot create file \"" + profile + "\\Korvane P2P\\Korvane.Exe\". Access is denied.");
 }
 
 TEST_F(ErrorReport, MessagesAndFoldersWithAwkwardCharactersArriveWhole) {
