@@ -56,10 +56,7 @@ constexpr TControlDecl<TPnlError> kControls[] = {
 };
 }  // namespace
 
-void MailSupport() {
-  ShellExecuteW(nullptr, nullptr, Wide(std::string("mailto:") + KSupportAddress).c_str(), nullptr, nullptr,
-                SW_SHOWNORMAL);
-}
+void MailSupport() { OpenAsUser(std::string("mailto:") + KSupportAddress); }
 
 TPnlError::TPnlError() : TFramePanel("PnlError", "Error") { GPnlError = this; }
 

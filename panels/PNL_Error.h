@@ -41,5 +41,6 @@ std::string ErrorReport(std::string_view panelTitle, const TReportFolders& folde
 
 // The maker's support contact, offered on the choice and error panels.
 inline constexpr char KSupportAddress[] = "help@korvane.example";
-// Opens the user's mail program addressed to the support contact; the outcome is not checked.
+// Opens the user's mail program addressed to the support contact, never with the installer's
+// rights; the outcome is not checked.
 void MailSupport();

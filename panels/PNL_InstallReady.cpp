@@ -2,9 +2,7 @@
 
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
-#include "lib/win/ShellHelpers.h"
-#include "lib/LIB_InstallPaths.h"
-#include "lib/win/ShellHelpers.h"
+#include "app/StartClient.h"
 
 namespace {
 using P = TPNLInstallReady;
@@ -36,7 +34,6 @@ void TPNLInstallReady::ExitClick() {
 void TPNLInstallReady::StartClick() {
   if (FormMain->Busy) return;
   // Whether the client starts or not, the installer's work is done.
-  // The client is the user's: it never runs with the installer's elevated rights.
-  StartAsUser(GInstallDir + "Korvane.Exe", "", SW_SHOWMAXIMIZED);
+  StartInstalledClient(GInstallDir + "Korvane.Exe");
   FormMain->Close();
 }

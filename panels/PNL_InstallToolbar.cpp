@@ -1,15 +1,11 @@
 #include "panels/PNL_InstallToolbar.h"
 
-#include <shellapi.h>
-
 #include "app/Appl_Globals.h"
 #include "app/Form_Main.h"
-#include "lib/win/WinText.h"
+#include "lib/win/ShellHelpers.h"
 
 namespace {
 using P = TPNLInstallToolbar;
-
-void ShellOpen(const std::string& url) { ShellExecuteW(nullptr, nullptr, Wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL); }
 
 constexpr TControlDecl<P> kControls[] = {
     {TKind::CheckBox, &P::CheckBox1, 16, 124, 161, 17, "Install the Korvane toolbar."},
@@ -29,8 +25,6 @@ constexpr TControlDecl<P> kControls[] = {
      "Installation of this toolbar is optional. The toolbar can be deactivated and/or uninstalled at any time."},
 };
 }  // namespace
-
-void (*GOpenWebPage)(const std::string& url) = ShellOpen;
 
 TPNLInstallToolbar::TPNLInstallToolbar()
     : TFramePanel("PNLInstallToolbar", "Intergrate the Korvane Toolbar in your browser") {}
@@ -77,4 +71,5 @@ void TPNLInstallToolbar::PreviousClick() {
   FormMain->ShowPanel("PNLInstallChooseConnection", true);
 }
 
-void TPNLInstallToolbar::Label4Click() { GOpenWebPage(KToolbarLicenceURL); }
+// The page comes from the network: the browser that shows it never gets the installer's rights.
+void TPNLInstallToolbar::Label4Click() { OpenAsUser(KToolbarLicenceURL); }

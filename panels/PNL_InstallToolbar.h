@@ -26,7 +26,3 @@ class TPNLInstallToolbar : public TFramePanel {
 
 // The toolbar provider's licence agreement.
 inline constexpr char KToolbarLicenceURL[] = "http://www.korvane-toolbar.example/eula/";
-
-// Opens a web page in the user's default browser; the outcome is not checked. Tests put a
-// recorder here so that nothing is opened.
-extern void (*GOpenWebPage)(const std::string& url);

@@ -6,6 +6,7 @@
 #include <sddl.h>
 #include <exdisp.h>
 #include <servprov.h>
+#include <shellapi.h>
 #include <shldisp.h>
 #include <shlobj.h>
 
@@ -168,8 +169,9 @@ bool StartProgram(const std::string& commandLine, int show) {
 
 namespace {
 
-// The desktop shell's own ShellExecute: the program runs in the shell's session, with its token.
-bool ShellExecuteAsDesktop(const std::string& program, const std::string& arguments, int show) {
+// The desktop shell's own ShellExecute: what it starts runs in the shell's session, with its token.
+bool ShellExecuteAsDesktop(const std::string& target, const std::string& arguments, const std::string& folder,
+                           int show) {
   TComInit com;
   TComPtr<IShellWindows> windows;
   if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.put_void())))
@@ -195,7 +197,7 @@ bool ShellExecuteAsDesktop(const std::string& program, const std::string& argume
       FAILED(folderView->get_Application(application.put())) ||
       FAILED(application->QueryInterface(IID_IShellDispatch2, shell.put_void())))
     return false;
-  const std::wstring file = Wide(program), args = Wide(arguments), dir = Wide(FolderPart(program));
+  const std::wstring file = Wide(target), args = Wide(arguments), dir = Wide(folder);
   VARIANT vArgs{}, vDir{}, vOperation{}, vShow{};
   vArgs.vt = VT_BSTR;
   vArgs.bstrVal = SysAllocString(args.c_str());
@@ -208,13 +210,25 @@ bool ShellExecuteAsDesktop(const std::string& program, const std::string& argume
   SysFreeString(bFile);
   VariantClear(&vArgs);
   VariantClear(&vDir);
-  return SUCCEEDED(hr);
+  // S_FALSE: the shell was asked, but could not start it.
+  return hr == S_OK;
 }
 
 }  // namespace
 
+bool (*GDesktopShellExecute)(const std::string& target, const std::string& arguments, const std::string& folder,
+                             int show) = ShellExecuteAsDesktop;
+
 TStarted StartAsUser(const std::string& program, const std::string& arguments, int show) {
-  if (RunsElevated()) return ShellExecuteAsDesktop(program, arguments, show) ? TStarted::AsUser : TStarted::Failed;
+  if (RunsElevated())
+    return GDesktopShellExecute(program, arguments, FolderPart(program), show) ? TStarted::AsUser : TStarted::Failed;
   return StartProgram(QuotedCommand(program, arguments), show) ? TStarted::Direct : TStarted::Failed;
+}
+
+TStarted OpenAsUser(const std::string& address) {
+  if (RunsElevated()) return GDesktopShellExecute(address, "", "", SW_SHOWNORMAL) ? TStarted::AsUser : TStarted::Failed;
+  const auto done = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, nullptr, Wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return done > 32 ? TStarted::Direct : TStarted::Failed;
 }
 

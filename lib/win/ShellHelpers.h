@@ -81,3 +81,13 @@ enum class TStarted {
 // and a program of the user's must never get its token: then the desktop shell starts it, as
 // the user does with a double click. Without a desktop shell to ask it is not started.
 TStarted StartAsUser(const std::string& program, const std::string& arguments, int show);
+// Opens a web page or a "mailto:" address in the user's browser or mail program, as StartAsUser
+// starts a program: when elevated, only the desktop shell opens it. A browser with an
+// administrator's rights would show a page fetched over the network.
+TStarted OpenAsUser(const std::string& address);
+
+// The desktop shell's own ShellExecute of `target` (a program or an address) in working folder
+// `folder`: what it starts gets the token of the signed-in user's shell. False when there is no
+// desktop shell or it could not start it. Tests replace it to see what would be started and how.
+extern bool (*GDesktopShellExecute)(const std::string& target, const std::string& arguments,
+                                    const std::string& folder, int show);

@@ -821,10 +821,11 @@ TEST_F(Ready, StartRunsTheClientMaximizedFromTheFolderUsedAndCloses) {
   RemoveTree("C:\\kvtest ready");
 }
 
-TEST_F(Ready, ClosesEvenWhenTheClientCannotStart) {
+TEST_F(Ready, ClosesEvenWhenTheClientCannotStartAndSaysHowToStartIt) {
   GInstallDir = "C:\\kvtest nowhere\\";
   form->ShowPanel("PNLInstallReady", false);
-  ASSERT_TRUE(Press("&Start Korvane P2P"));
+  EXPECT_EQ(AnswerMessageBox([&] { ASSERT_TRUE(Press("&Start Korvane P2P")); }),
+            "Korvane P2P could not be started. Please start it from the Start menu: Korvane P2P > Korvane P2P.");
   EXPECT_TRUE(QuitPosted());
 }
 

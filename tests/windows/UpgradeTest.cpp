@@ -542,7 +542,7 @@ TEST_F(Upgrade, SelfUpdateFromTheCommandLineWaitsThenStartsTheClientMaximizedAnd
 
 // ---- completion ----
 
-TEST_F(Upgrade, CompletionOffersExitAndStartAndClosesEvenWhenTheClientCannotStart) {
+TEST_F(Upgrade, CompletionOffersExitAndStartAndClosesEvenWhenTheClientCannotStartSayingHow) {
   GInstallDir = "C:\\kvtest nowhere\\";
   form->ShowPanel("PNLUpgradeReady", false);
   EXPECT_EQ(form->PnlButtons->LeftButton(1).Caption, "&Exit");
@@ -553,7 +553,8 @@ TEST_F(Upgrade, CompletionOffersExitAndStartAndClosesEvenWhenTheClientCannotStar
   MSG msg;
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
   form->Busy = false;
-  ASSERT_TRUE(Press("&Start Korvane P2P"));
+  EXPECT_EQ(AnswerMessageBox([&] { ASSERT_TRUE(Press("&Start Korvane P2P")); }),
+            "Korvane P2P could not be started. Please start it from the Start menu: Korvane P2P > Korvane P2P.");
   EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
 }
 

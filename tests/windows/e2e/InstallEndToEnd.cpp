@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <fstream>
@@ -54,6 +55,15 @@ std::vector<std::string> Listing(const std::string& folder) {
   FindClose(h);
   std::ranges::sort(names);
   return names;
+}
+// Whether a process of this program file name (lower case) runs, whoever started it.
+bool Running(const std::string& name) {
+  TKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W p{};
+  p.dwSize = sizeof p;
+  for (BOOL more = Process32FirstW(snapshot.get(), &p); more; more = Process32NextW(snapshot.get(), &p))
+    if (LowerCase(Utf8(p.szExeFile)) == name) return true;
+  return false;
 }
 std::string WithoutSlash(std::string s) {
   if (s.ends_with('\\')) s.pop_back();
@@ -316,6 +326,32 @@ TEST_F(EndToEnd, ChangedAnswersOnAnotherDrive) {
   EXPECT_FALSE(Exists(appData));
   EXPECT_FALSE(Exists(group));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, KUninstallKey));
+}
+
+// Wine closes a desktop, and with it the desktop shell, once it counts no other user of it; now
+// and then while the wizard still shows. Start must then tell the user how to start the client:
+// neither start it with the installer's rights nor end without a word. In a process of its own
+// (ctest e2e_start_without_shell): this process's view of the desktop is gone with it.
+using WithoutDesktopShell = EndToEnd;
+
+TEST_F(WithoutDesktopShell, StartSaysHowToStartTheClient) {
+  TWizard w;
+  ASSERT_TRUE(w.Running());
+  w.ToConfirmation();
+  w.Advance('i', "% complete");
+  w.WaitFor("The installation of Korvane P2P is completed successfully.", 120000);
+  // As Wine does it: the window of the desktop, which the shell owns, is told to close.
+  ASSERT_TRUE(PostMessageA(GetDesktopWindow(), WM_CLOSE, 0, 0));
+  for (int i = 0; i < 100 && Running("explorer.exe"); ++i) Sleep(50);
+  ASSERT_FALSE(Running("explorer.exe"));
+  std::string said;
+  for (int i = 0; i < 10 && said.empty(); ++i) {
+    w.Key('s');
+    said = w.AnswerMessageBox(3000);
+  }
+  EXPECT_EQ(said, "Korvane P2P could not be started. Please start it from the Start menu: Korvane P2P > Korvane P2P.");
+  EXPECT_TRUE(w.WaitExit());
+  EXPECT_FALSE(Running("korvane.exe"));
 }
 
 // The installation folder falls back, in order, when the chosen one cannot be made.
