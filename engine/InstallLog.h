@@ -26,5 +26,6 @@ class TInstallLog {
 };
 
 // Where a silent run without /LOG writes its log: "Korvane P2P Install.log" in a new folder of its
-// own in the temporary folder, "Korvane P2P Install YYYYMMDD-HHMMSS"; empty when none can be made.
+// own in the temporary folder, "Korvane P2P Install YYYY-MM-DD hh.mm.ss.mmm"; empty when none can
+// be made.
 std::string DefaultLogFile();
