@@ -2,20 +2,20 @@
 #pragma once
 #include <string>
 
-#include "app/Frame_Panel.h"
 #include "lib/win/WinHandles.h"
+#include "wizard/Frame_Panel.h"
 
 class TPnlError : public TFramePanel {
  public:
   TPnlError();
-  ~TPnlError() override;
-  void InitButtons(tKvButtonBar& bar) override;
+  // Shows the main window's last failure.
+  void BeforeShow() override;
+  // "&Restart": a new copy of the installer, and this one ends.
+  bool NextClick() override;
 
   // Shows a failure's message; the runtime's text for a full disk reads "Disk Full".
   void SetMessage(std::string Text);
 
-  void ExitClick();
-  void RestartClick();
   void btnClipboardClick();
   void Label5Click();
 
@@ -26,15 +26,3 @@ class TPnlError : public TFramePanel {
  protected:
   void CreateControls() override;
 };
-
-// The error panel, for the main window's exception handler.
-extern TPnlError* GPnlError;
-
-// Base address of the error report in packed form: the program never holds it as plain text.
-// Tests point it at a local server.
-extern std::string GReportURL;
-
-// The maker's support contact, offered on the choice and error panels.
-inline constexpr char KSupportAddress[] = "help@korvane.example";
-// Opens the user's mail program addressed to the support contact; the outcome is not checked.
-void MailSupport();

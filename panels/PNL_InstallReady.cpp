@@ -1,10 +1,8 @@
 #include "panels/PNL_InstallReady.h"
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
-#include "lib/win/ShellHelpers.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/win/ShellHelpers.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 using P = TPNLInstallReady;
@@ -19,24 +17,15 @@ constexpr TControlDecl<P> kControls[] = {
 };
 }  // namespace
 
-TPNLInstallReady::TPNLInstallReady() : TFramePanel("PNLInstallReady", "Installation of Korvane P2P ready") {}
+TPNLInstallReady::TPNLInstallReady()
+    : TFramePanel("PNLInstallReady", "Installation of Korvane P2P ready", {.GoOn = "&Start Korvane P2P", .GoOnWidth = 2}) {}
 
 void TPNLInstallReady::CreateControls() { Build(*this, std::span(kControls)); }
 
-void TPNLInstallReady::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Start Korvane P2P", 2, 2, [this](TLbSpeedButton&) { StartClick(); });
-}
-
-void TPNLInstallReady::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPNLInstallReady::StartClick() {
-  if (FormMain->Busy) return;
+bool TPNLInstallReady::NextClick() {
   // Whether the client starts or not, the installer's work is done.
   // The client is the user's: it never runs with the installer's elevated rights.
-  StartAsUser(GInstallDir + "Korvane.Exe", "", SW_SHOWMAXIMIZED);
-  FormMain->Close();
+  StartAsUser(Frame().State.InstallDir + "Korvane.Exe", "", SW_SHOWMAXIMIZED);
+  Frame().Close();
+  return false;
 }

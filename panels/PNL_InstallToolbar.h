@@ -2,22 +2,23 @@
 #pragma once
 #include <string>
 
-#include "app/Frame_Panel.h"
 #include "lib/win/WinHandles.h"
+#include "wizard/Frame_Panel.h"
 
 class TPNLInstallToolbar : public TFramePanel {
  public:
   TPNLInstallToolbar();
-  void InitButtons(tKvButtonBar& bar) override;
   void BeforeShow() override;
+  bool NextClick() override;
 
-  void ExitClick();
-  void NextClick();
-  void PreviousClick();
   void Label4Click();
 
   HWND StaticText1 = nullptr, Image2 = nullptr, Image1 = nullptr, CheckBox1 = nullptr, Label2 = nullptr;
   HWND Label3 = nullptr, Label4 = nullptr, Label5 = nullptr, Label1 = nullptr;
+
+  // Opens a web page in the user's default browser; the outcome is not checked. Tests put a
+  // recorder here so that nothing is opened.
+  static void (*OpenWebPage)(const std::string& url);
 
  protected:
   void Arrange() override;
@@ -26,7 +27,3 @@ class TPNLInstallToolbar : public TFramePanel {
 
 // The toolbar provider's licence agreement.
 inline constexpr char KToolbarLicenceURL[] = "http://www.korvane-toolbar.example/eula/";
-
-// Opens a web page in the user's default browser; the outcome is not checked. Tests put a
-// recorder here so that nothing is opened.
-extern void (*GOpenWebPage)(const std::string& url);
