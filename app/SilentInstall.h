@@ -5,7 +5,6 @@
 #include <string>
 
 #include "lib/LIB_CommandLine.h"
-#include "wizard/Appl_Report.h"
 
 // Runs the installation that `cl` describes; returns the process's exit code. `checkInstaller`
 // says why the installer's own file is damaged, or nothing; it runs before anything is written.

@@ -20,7 +20,8 @@ constexpr TControlDecl<P> kControls[] = {
 }  // namespace
 
 TPNLInstallChooseConnection::TPNLInstallChooseConnection()
-    : TFramePanel("PNLInstallChooseConnection", "Select your internet-connection", {.GoOn = "&Next", .Previous = true}) {}
+    : TFramePanel("PNLInstallChooseConnection", "Select your internet-connection",
+                  {.GoOn = "&Next", .Previous = true}) {}
 
 void TPNLInstallChooseConnection::CreateControls() {
   Build(*this, std::span(kControls));

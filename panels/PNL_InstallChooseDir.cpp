@@ -62,8 +62,9 @@ bool TPnlInstallChooseDir::NextClick() {
   state.InstallDir = *folder;
   state.DataDir = state.InstallDir;
   if (FileExists(state.InstallDir + "Korvane.exe")) {
-    ShowMessage("Cannot install Korvane P2P in " + state.InstallDir + "\r" + "because it already exists in this folder." +
-                "\r" + "In case you want to overwrite a previous installation delete or unistall it first," + "\r" +
+    ShowMessage("Cannot install Korvane P2P in " + state.InstallDir + "\r" +
+                "because it already exists in this folder.\r" +
+                "In case you want to overwrite a previous installation delete or unistall it first,\r" +
                 "otherwise choose another folder.");
     return false;
   }

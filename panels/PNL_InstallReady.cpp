@@ -18,7 +18,8 @@ constexpr TControlDecl<P> kControls[] = {
 }  // namespace
 
 TPNLInstallReady::TPNLInstallReady()
-    : TFramePanel("PNLInstallReady", "Installation of Korvane P2P ready", {.GoOn = "&Start Korvane P2P", .GoOnWidth = 2}) {}
+    : TFramePanel("PNLInstallReady", "Installation of Korvane P2P ready",
+                  {.GoOn = "&Start Korvane P2P", .GoOnWidth = 2}) {}
 
 void TPNLInstallReady::CreateControls() { Build(*this, std::span(kControls)); }
 

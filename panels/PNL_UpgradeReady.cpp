@@ -18,7 +18,8 @@ constexpr TControlDecl<P> kControls[] = {
 }  // namespace
 
 TPNLUpgradeReady::TPNLUpgradeReady()
-    : TFramePanel("PNLUpgradeReady", "Upgrade of Korvane P2P ready", {.GoOn = "&Start Korvane P2P", .GoOnWidth = 2}) {}
+    : TFramePanel("PNLUpgradeReady", "Upgrade of Korvane P2P ready",
+                  {.GoOn = "&Start Korvane P2P", .GoOnWidth = 2}) {}
 
 void TPNLUpgradeReady::CreateControls() { Build(*this, std::span(kControls)); }
 

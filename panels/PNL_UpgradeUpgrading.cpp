@@ -31,7 +31,8 @@ void TPNLUpgradeUpgrading::BeforeShow() { ShowUpgradeProgress(0); }
 
 void TPNLUpgradeUpgrading::AfterShow() {
   SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, KUpgradeProgressMaximum);
-  const TUpgradePlan plan{.InstallDir = Frame().State.InstallDir, .AutoUpdate = Frame().State.AutoUpdate, .Retry = Retry};
+  const TSetupState& state = Frame().State;
+  const TUpgradePlan plan{.InstallDir = state.InstallDir, .AutoUpdate = state.AutoUpdate, .Retry = Retry};
   AppLog().Line(std::string(plan.AutoUpdate ? "Self-update" : "Upgrade") + " of \"" + plan.InstallDir + "\" started");
   run_.Start(Frame(), [this, plan](TEngineEvents& events) -> TEngineRun::TDone {
     RunUpgrade(plan, events);
