@@ -22,7 +22,8 @@ TEST(Route, EveryWayLeadsToAPanelThereIs) {
     EXPECT_TRUE(rows.emplace(r.Panel, &r).second) << "a second row";
     EXPECT_NE(form->Panel(r.Panel), nullptr);
     for (TPanelId to : {r.Next, r.Previous, r.Otherwise}) {
-      if (to != TPanelId::None) EXPECT_NE(form->Panel(to), nullptr) << "leads to " << name(to);
+      if (to == TPanelId::None) continue;
+      EXPECT_NE(form->Panel(to), nullptr) << "leads to " << name(to);
     }
     EXPECT_EQ(r.Otherwise == TPanelId::None, r.When == nullptr) << "a fork names its way and when it is taken";
   }
