@@ -7,13 +7,24 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_WINE} run)
 add_compile_definitions(_WIN32_WINNT=0x0602 WINVER=0x0602 NOMINMAX STRICT UNICODE _UNICODE)
 add_compile_options(-Wall -Wextra)
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Hardening, in every program: a stack protector (its guard in lib/win/StackGuard.cpp, which
+# every program links, not the toolchain's libssp), and an image that Windows places at a random
+# high address, with a relocation section so that it can, and whose data never runs.
+add_compile_options(-fstack-protector-strong)
+add_link_options(-Wl,--dynamicbase,--high-entropy-va,--nxcompat)
+# The same bytes from the same source: no folder of this checkout or its build tree in the
+# objects, no time stamp in the images (resources carry none).
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+add_link_options(-Wl,--no-insert-timestamp)
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# The core's platform side on Windows, with the UTF-8/UTF-16 crossing it shares with lib/win.
+# The core's platform side on Windows, with the UTF-8/UTF-16 crossing it shares with lib/win,
+# and the stack protector's guard, which every program that links the core needs.
+set(KV_STACK_GUARD ${CMAKE_SOURCE_DIR}/lib/win/StackGuard.cpp)
 set(KV_CORE_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp ${CMAKE_SOURCE_DIR}/lib/win/WinText.cpp
-    ${CMAKE_SOURCE_DIR}/lib/win/FileByHandle.cpp)
+    ${CMAKE_SOURCE_DIR}/lib/win/FileByHandle.cpp ${KV_STACK_GUARD})
 target_sources(kvcore PRIVATE ${KV_CORE_WIN_SOURCES})
 target_link_libraries(kvcore PUBLIC ole32 oleaut32)
 
@@ -66,20 +77,20 @@ add_library(kvapp STATIC ${KV_APP_SOURCES})
 target_link_libraries(kvapp PUBLIC kvpanels)
 
 # Small code keeps the installer download small. Only where time goes, the data file's byte
-# encoding, the inflation of the carried programs and the checksum of the installer's own file,
-# the code stays built for speed. Both presets, so that the tests run the code that ships.
+# encoding and the inflation of the carried programs, the code stays built for speed. Both presets, so that the tests run the code that ships.
 foreach(lib kvcore kvwin kvpayload kvengine kvwizard kvpanels kvapp)
   target_compile_options(${lib} PRIVATE -Os)
 endforeach()
-set_source_files_properties(lib/LIB_Data1_ReadWrite.cpp lib/LIB_Integrity.cpp payload/GB_Payload.cpp
+set_source_files_properties(lib/LIB_Data1_ReadWrite.cpp payload/GB_Payload.cpp
                             payload/win/PayloadWriter.cpp PROPERTIES COMPILE_OPTIONS -O3)
 
 add_executable(Install_Korvane WIN32 app/Main.cpp ${KV_GZIP_CRC} resources/Install_Korvane.rc)
 target_compile_options(Install_Korvane PRIVATE -Os)
 target_link_libraries(Install_Korvane PRIVATE kvapp)
 target_link_options(Install_Korvane PRIVATE -municode)
-# Drops what nothing calls from the static runtime libraries.
-target_link_options(Install_Korvane PRIVATE -Wl,--gc-sections)
+# Drops what nothing calls from the static runtime libraries. The map shows what was linked
+# (exe_hardening reads it).
+target_link_options(Install_Korvane PRIVATE -Wl,--gc-sections -Wl,-Map=$<TARGET_FILE:Install_Korvane>.map)
 # The installer checks its own file against a checksum stamped into it after linking; signing
 # comes last, and the check leaves the signature out.
 add_dependencies(Install_Korvane kv_packer)
@@ -134,6 +145,8 @@ if(KV_TEST_SIGNING)
                                       $<TARGET_FILE:Install_Korvane>)
 endif()
 add_test(NAME exe_imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Install_Korvane>
+         $<TARGET_FILE:Korvane> $<TARGET_FILE:Uninstall> $<TARGET_FILE:Korvane_toolbar>)
+add_test(NAME exe_hardening COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-hardening.sh $<TARGET_FILE:Install_Korvane>
          $<TARGET_FILE:Korvane> $<TARGET_FILE:Uninstall> $<TARGET_FILE:Korvane_toolbar>)
 
 file(GLOB KV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)

@@ -162,6 +162,9 @@ class TClientWindow : public TWindow {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int show) {
+  // Before anything loads a DLL on demand: only from the system folder, never from the
+  // program's own (a DLL planted beside it would run inside it).
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   InitApplication();
   TClientWindow window;
   ShowWindow(window.Handle(), show);

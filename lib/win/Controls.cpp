@@ -9,10 +9,11 @@
 #include "lib/win/WinText.h"
 
 HBRUSH GetBrush(COLORREF colour) {
-  static std::map<COLORREF, TBrushHandle> brushes;
-  auto it = brushes.find(colour);
-  if (it == brushes.end()) it = brushes.emplace(colour, TBrushHandle(CreateSolidBrush(colour))).first;
-  return it->second.get();
+  // A handful of colours: a list costs the download less than a tree.
+  static std::vector<std::pair<COLORREF, TBrushHandle>> brushes;
+  for (const auto& [c, brush] : brushes)
+    if (c == colour) return brush.get();
+  return brushes.emplace_back(colour, TBrushHandle(CreateSolidBrush(colour))).second.get();
 }
 
 namespace {
@@ -27,12 +28,13 @@ std::string TextOf(HWND window) { return Utf8(WideTextOf(window)); }
 
 namespace {
 // The host of every control a host made, for the texts set through SetTextOf.
-std::map<HWND, TControlHost*> gHosts;
+std::vector<std::pair<HWND, TControlHost*>> gHosts;
 }  // namespace
 
 void SetTextOf(HWND window, std::string_view text) {
   SetWindowTextW(window, Wide(text).c_str());
-  if (auto it = gHosts.find(window); it != gHosts.end()) it->second->Fit(window);
+  for (const auto& [control, host] : gHosts)
+    if (control == window) return host->Fit(window);
 }
 
 LRESULT EraseWith(HWND window, WPARAM dc, COLORREF colour) {
@@ -229,21 +231,21 @@ HWND TControlHost::Create(TKind kind, HWND parent, int x, int y, int w, int h, c
                            nullptr);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(font)), FALSE);
   }
-  controls_.emplace(hwnd, TControl{kind, RECT{x, y, w, h}, font, std::move(info)});
-  gHosts[hwnd] = this;
+  controls_.emplace_back(hwnd, TControl{kind, RECT{x, y, w, h}, font, std::move(info)});
+  gHosts.emplace_back(hwnd, this);
   // An auto-sized text takes its size now; a fixed one waits for the rest of its table.
   if (w == 0) Fit(hwnd);
   return hwnd;
 }
 
 TControlHost::~TControlHost() {
-  for (const auto& [hwnd, control] : controls_) gHosts.erase(hwnd);
+  std::erase_if(gHosts, [this](const auto& entry) { return entry.second == this; });
 }
 
 void TControlHost::Fit(HWND hwnd) {
-  auto it = controls_.find(hwnd);
-  if (it == controls_.end()) return;
-  const TControl& c = it->second;
+  const TControl* found = Find(hwnd);
+  if (!found) return;
+  const TControl& c = *found;
   const std::wstring text = WideTextOf(hwnd);
   HFONT font = GetFont(c.Font);
   if (const int inset = CaptionInset(c.Kind); inset >= 0) {
@@ -292,10 +294,15 @@ void TControlHost::Rescale() {
   Arrange();
 }
 
+const TControlHost::TControl* TControlHost::Find(HWND control) const {
+  for (const auto& [hwnd, c] : controls_)
+    if (hwnd == control) return &c;
+  return nullptr;
+}
+
 COLORREF TControlHost::BackOf(HWND control) const {
   for (HWND h = control; h && h != Handle(); h = GetParent(h)) {
-    auto it = controls_.find(h);
-    if (it != controls_.end() && it->second.Info.Back != clNone) return it->second.Info.Back;
+    if (const TControl* c = Find(h); c && c->Info.Back != clNone) return c->Info.Back;
   }
   return Color;
 }
@@ -308,8 +315,7 @@ LRESULT TControlHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN: {
       HWND control = reinterpret_cast<HWND>(lp);
       HDC dc = reinterpret_cast<HDC>(wp);
-      auto it = controls_.find(control);
-      if (it != controls_.end() && it->second.Info.Text != clNone) SetTextColor(dc, it->second.Info.Text);
+      if (const TControl* c = Find(control); c && c->Info.Text != clNone) SetTextColor(dc, c->Info.Text);
       SetBkMode(dc, TRANSPARENT);
       const COLORREF back = BackOf(control);
       SetBkColor(dc, back);
@@ -317,19 +323,19 @@ LRESULT TControlHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CTLCOLOREDIT: {
       HWND control = reinterpret_cast<HWND>(lp);
-      auto it = controls_.find(control);
-      if (it == controls_.end() || it->second.Info.Back == clNone) break;
+      const TControl* c = Find(control);
+      if (!c || c->Info.Back == clNone) break;
       HDC dc = reinterpret_cast<HDC>(wp);
-      if (it->second.Info.Text != clNone) SetTextColor(dc, it->second.Info.Text);
-      SetBkColor(dc, it->second.Info.Back);
-      return reinterpret_cast<LRESULT>(GetBrush(it->second.Info.Back));
+      if (c->Info.Text != clNone) SetTextColor(dc, c->Info.Text);
+      SetBkColor(dc, c->Info.Back);
+      return reinterpret_cast<LRESULT>(GetBrush(c->Info.Back));
     }
     case WM_SETCURSOR: {
       // A label that reacts to a click is a link: it shows the hand.
       HWND control = reinterpret_cast<HWND>(wp);
-      auto it = controls_.find(control);
+      const TControl* c = Find(control);
       wchar_t cls[8];
-      if (it != controls_.end() && it->second.Info.OnClick && GetClassNameW(control, cls, ARRAYSIZE(cls)) &&
+      if (c && c->Info.OnClick && GetClassNameW(control, cls, ARRAYSIZE(cls)) &&
           lstrcmpiW(cls, L"Static") == 0) {
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
@@ -337,10 +343,10 @@ LRESULT TControlHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_COMMAND: {
-      auto it = controls_.find(reinterpret_cast<HWND>(lp));
-      if (it == controls_.end()) break;
+      const TControl* c = Find(reinterpret_cast<HWND>(lp));
+      if (!c) break;
       const int code = HIWORD(wp);
-      const TInfo& info = it->second.Info;
+      const TInfo& info = c->Info;
       if ((code == BN_CLICKED || code == STN_CLICKED) && info.OnClick) info.OnClick();
       else if ((code == EN_CHANGE || code == CBN_SELCHANGE) && info.OnChange) info.OnChange();
       else if ((code == EN_KILLFOCUS || code == CBN_KILLFOCUS) && info.OnExit) info.OnExit();

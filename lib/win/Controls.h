@@ -4,12 +4,12 @@
 
 #include <array>
 #include <functional>
-#include <map>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "lib/win/WinApp.h"
@@ -98,6 +98,8 @@ class TControlHost : public TWindow {
   };
   void BuildTable(std::span<const TControlDecl<TControlHost>> decls);
   COLORREF BackOf(HWND control) const;
-  std::map<HWND, TControl> controls_;
+  const TControl* Find(HWND control) const;
+  // A panel has a few dozen controls: a list costs the download less than a tree.
+  std::vector<std::pair<HWND, TControl>> controls_;
   std::vector<std::unique_ptr<TWindow>> owned_;  // panels and pictures
 };

@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <map>
 #include <memory>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "lib/win/WinHandles.h"
 #include "lib/win/WinText.h"
@@ -86,9 +86,10 @@ HFONT MakeFont(const TFontSpec& font, const wchar_t* face, int height) {
 
 HFONT GetFont(const TFontSpec& font, int smaller) {
   using Key = std::tuple<std::string, int, bool, bool, bool, int, int>;
-  static std::map<Key, TFontHandle> fonts;
+  // A few fonts per DPI: a list costs the download less than a tree.
+  static std::vector<std::pair<Key, TFontHandle>> fonts;
   Key key{font.Face, font.Height, font.Bold, font.Italic, font.Underline, gDpi, smaller};
-  auto it = fonts.find(key);
+  auto it = std::find_if(fonts.begin(), fonts.end(), [&](const auto& entry) { return entry.first == key; });
   if (it == fonts.end()) {
     HFONT f;
     if (smaller) {
@@ -108,7 +109,7 @@ HFONT GetFont(const TFontSpec& font, int smaller) {
     } else {
       f = MakeFont(font, Wide(font.Face).c_str(), Scale(font.Height));
     }
-    it = fonts.emplace(key, TFontHandle(f)).first;
+    it = fonts.emplace(fonts.end(), key, TFontHandle(f));
   }
   return it->second.get();
 }

@@ -1,6 +1,5 @@
 #include "lib/win/Window.h"
 
-#include <set>
 #include <string>
 
 #include "lib/win/WinApp.h"
@@ -14,9 +13,9 @@ TWindow::~TWindow() {
 
 void TWindow::CreateHandle(const wchar_t* className, DWORD exStyle, DWORD style, int x, int y, int w, int h,
                            HWND parent) {
-  static std::set<std::wstring> registered;
-  if (registered.insert(className).second) {
-    WNDCLASSEXW wc{};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  if (!GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) {
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = StaticProc;
     wc.hInstance = GetModuleHandleW(nullptr);

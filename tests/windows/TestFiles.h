@@ -121,10 +121,10 @@ inline bool RunUnix(const std::string& program, const std::string& option, const
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   const std::string exe = "Z:" + program;
-  if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return true;
+  // A Unix program is no Windows process: Wine gives no handles for it, and Wine 8 leaves in `pi`
+  // whatever its own stack held there. Closing those would close handles of this process (its
+  // desktop's, and FindWindow finds nothing from then on).
+  return CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
 }
 
 inline bool IsLink(const std::string& path) {
