@@ -62,7 +62,7 @@ file(GLOB KV_WIZARD_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/wizard/*.cpp)
 add_library(kvwizard STATIC ${KV_WIZARD_SOURCES})
 target_link_libraries(kvwizard PUBLIC kvengine)
 # Where the error reports go. The compiler packs it: the program holds the packed bytes only.
-set(KV_REPORT_URL "http://www.korvane-p2p.example/report.php?" CACHE STRING "Base address of the error report")
+set(KV_REPORT_URL "https://www.korvane-p2p.example/report.php?" CACHE STRING "Base address of the error report")
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/wizard/Appl_Report.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS "KV_REPORT_URL=\"${KV_REPORT_URL}\"")
 

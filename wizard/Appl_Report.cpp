@@ -6,6 +6,7 @@
 
 #include "lib/LIB_kvURL.h"
 #include "lib/win/LIB_GetMemStreamFromTheWeb.h"
+#include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
 
@@ -28,7 +29,8 @@ const std::string& ReportAddress() { return Address(); }
 void SetReportAddress(std::string packed) { Address() = std::move(packed); }
 
 void SendErrorReport(std::string_view title, const TReportFolders& folders, std::string_view message) {
-  tLibGetMemStreamFromTheWeb::Create(ErrorReportURL(UnpackURL(Address()), title, folders, message), nullptr);
+  tLibGetMemStreamFromTheWeb::Create(ErrorReportURL(UnpackURL(Address()), title, folders, message, UserProfile()),
+                                     nullptr);
 }
 
 void WaitForErrorReports(unsigned ms) {

@@ -18,7 +18,8 @@ void OpenAppLog(const std::string& file);
 const std::string& ReportAddress();
 void SetReportAddress(std::string packed);
 
-// Starts the report of a failure on a thread of its own; `title` names where the run was.
+// Starts the report of a failure on a thread of its own; `title` names where the run was. The
+// user's profile folder is hidden in every field.
 void SendErrorReport(std::string_view title, const TReportFolders& folders, std::string_view message);
 // Waits, handling messages, until the reports on their way have gone or `ms` have passed: a
 // process about to end would take them along.

@@ -105,9 +105,14 @@ void tLibGetMemStreamFromTheWeb::Execute() {
     TInternetHandle connection(
         root ? api->Connect(root.get(), host.c_str(), parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0)
              : nullptr);
-    const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
+    // Only the address asked for, and nothing about the user: no cookies kept or sent, no copy
+    // in the cache, no dialog, no logon answered for a challenge, no redirect followed. Over
+    // https the server's certificate is checked as usual.
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES |
+                        INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                        (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
     TInternetHandle request(connection ? api->OpenRequest(connection.get(), L"GET", object.c_str(), nullptr, nullptr,
-                                                          nullptr, INTERNET_FLAG_RELOAD | secure, 0)
+                                                          nullptr, flags, 0)
                                        : nullptr);
     if (!request) return;
     // The system's own time-outs are long: a server that takes the connection and then says

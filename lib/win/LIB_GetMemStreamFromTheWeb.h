@@ -1,5 +1,7 @@
 // Fetches the body of one web address into memory on a thread of its own and hands it to the
-// main thread when done. Fire and forget: the object frees itself.
+// main thread when done. Fire and forget: the object frees itself. The request gives nothing
+// away beyond the address: no cookies, no logon, no redirect followed (the redirect's own body
+// is the answer).
 #pragma once
 #include <atomic>
 #include <functional>

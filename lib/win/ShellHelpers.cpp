@@ -122,6 +122,26 @@ void CreateShortcut(const std::string& Target, const std::string& LinkFile, cons
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void()))) file->Save(Wide(LinkFile).c_str(), FALSE);
 }
 
+bool SamePath(std::string_view a, std::string_view b) {
+  const std::wstring wa = Wide(a), wb = Wide(b);
+  return CompareStringOrdinal(wa.data(), static_cast<int>(wa.size()), wb.data(), static_cast<int>(wb.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+TUserProfile UserProfile() {
+  TUserProfile profile{{}, SamePath};
+  std::optional<std::string> folder = KnownFolder(CSIDL_PROFILE);
+  if (!folder) {
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"USERPROFILE", buf, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) folder = Utf8(std::wstring_view(buf, n));
+  }
+  if (!folder) return profile;
+  profile.Forms.push_back(*folder);
+  if (std::optional<std::string> shortForm = ShortPath(*folder)) profile.Forms.push_back(*shortForm);
+  return profile;
+}
+
 std::optional<std::string> ShortPath(const std::string& path) {
   const std::wstring wide = Wide(path);
   const DWORD n = GetShortPathNameW(wide.c_str(), nullptr, 0);

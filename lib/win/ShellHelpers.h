@@ -4,6 +4,9 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "lib/LIB_ErrorReport.h"
 
 bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);
@@ -57,6 +60,13 @@ bool StartProgram(const std::string& commandLine, int show);
 
 // A folder of the shell (CSIDL_...), without a trailing backslash; nothing when the shell has none.
 std::optional<std::string> KnownFolder(int csidl);
+
+// Whether two paths name the same file as the file system compares names: without regard to
+// case, in every script.
+bool SamePath(std::string_view a, std::string_view b);
+
+// The signed-in user's profile folder (from the shell, else from USERPROFILE) and its short form.
+TUserProfile UserProfile();
 
 // The product web site, target of two Start-menu links.
 inline constexpr char KProductSite[] = "http://www.korvane-p2p.example";

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
 
@@ -58,13 +59,6 @@ std::vector<std::string> SubFolders(const std::string& folder, bool firstOnly) {
 }
 
 std::string WithSlash(const std::string& path) { return path.ends_with('\\') ? path : path + "\\"; }
-
-// Paths compare as the file system compares names: without regard to case, in every script.
-bool SamePath(const std::string& a, const std::string& b) {
-  const std::wstring wa = Wide(a), wb = Wide(b);
-  return CompareStringOrdinal(wa.data(), static_cast<int>(wa.size()), wb.data(), static_cast<int>(wb.size()), TRUE) ==
-         CSTR_EQUAL;
-}
 
 }  // namespace
 

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <shlobj.h>
-
 #include <algorithm>
 #include <stdexcept>
 
+#include <shlobj.h>
+
 #include "lib/LIB_Errors.h"
+#include "lib/LIB_Text.h"
 #include "lib/LIB_kvURL.h"
+#include "lib/win/ShellHelpers.h"
+#include "lib/win/WinText.h"
 #include "panels/PNL_Error.h"
 #include "tests/windows/TestFiles.h"
 #include "tests/windows/WizardTestUtil.h"
@@ -100,6 +103,37 @@ TEST_F(ErrorReport, ReportCarriesThePanelTitleFoldersAndMessage) {
             "&F=%22File%20access%20denied%22");
 }
 
+// The folders of a failed run lie in the user's profile as often as not; its name is the user's.
+TEST_F(ErrorReport, ReportNamesNeitherTheProfileFolderNorTheUser) {
+  const std::string profile = *KnownFolder(CSIDL_PROFILE);
+  const std::string local = *KnownFolder(CSIDL_LOCAL_APPDATA), roaming = *KnownFolder(CSIDL_APPDATA);
+  wchar_t name[256];
+  DWORD size = 256;
+  ASSERT_TRUE(GetUserNameW(name, &size));
+  const std::string user = Utf8(name);
+  form->State.InstallDir = profile + "\\Korvane P2P\\";
+  form->State.DownloadDir = LowerCase(profile) + "\\Downloads\\";  // typed by hand, in other case
+  form->State.DataDir = local + "\\Korvane P2P\\";
+  form->State.AppDataDir = roaming + "\\";
+  form->ShowPanel(TPanelId::Install, false);
+  Fail("Cannot create file \"" + profile + "\\Korvane P2P\\Korvane.Exe\". Access is denied.");
+
+  ASSERT_TRUE(server.WaitFor(1));
+  const auto fields = Fields(server.Requests()[0]);
+  ASSERT_EQ(fields.size(), 8u);
+  EXPECT_EQ(fields[3].second, "\"%USERPROFILE%\\Korvane P2P\\\"");
+  EXPECT_EQ(fields[4].second, "\"%USERPROFILE%\\Downloads\\\"");
+  EXPECT_EQ(fields[5].second, "\"%USERPROFILE%" + local.substr(profile.size()) + "\\Korvane P2P\\\"");
+  EXPECT_EQ(fields[6].second, "\"%USERPROFILE%" + roaming.substr(profile.size()) + "\\\"");
+  EXPECT_EQ(fields[7].second, "\"Cannot create file \"%USERPROFILE%\\Korvane P2P\\Korvane.Exe\". Access is denied.\"");
+  std::string sent = PercentDecode(server.Requests()[0]);
+  for (size_t at; (at = sent.find("%USERPROFILE%")) != std::string::npos;) sent.erase(at, 13);
+  EXPECT_EQ(LowerCase(sent).find(LowerCase(profile)), std::string::npos) << sent;
+  EXPECT_EQ(LowerCase(sent).find(LowerCase(user)), std::string::npos) << user << " in " << sent;
+  // The error panel shows the message as it was.
+  EXPECT_EQ(Shown(), "Cannot create file \"" + profile + "\\Korvane P2P\\Korvane.Exe\". Access is denied.");
+}
+
 TEST_F(ErrorReport, MessagesAndFoldersWithAwkwardCharactersArriveWhole) {
   // été, and a Cyrillic folder: UTF-8 through the window and the report.
   const std::string message = "Can't write \"C:\\A & B\\#1\\x=1?y\" 100% \xC3\xA9t\xC3\xA9";
@@ -128,6 +162,9 @@ TEST_F(ErrorReport, MessagesAndFoldersWithAwkwardCharactersArriveWhole) {
 TEST_F(ErrorReport, AFailedInstallationReportsTheFoldersItSettledOn) {
   const std::string fallback = ShellFolder(CSIDL_PROGRAM_FILES) + "\\KorvaneP2P\\";
   const std::string appData = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P\\";
+  const std::string profile = ShellFolder(CSIDL_PROFILE);
+  ASSERT_TRUE(appData.starts_with(profile + "\\"));
+  const std::string reportedAppData = "%USERPROFILE%" + appData.substr(profile.size());
   auto clean = [&] {
     RemoveTree(fallback.substr(0, fallback.size() - 1));
     RemoveTree(appData.substr(0, appData.size() - 1));
@@ -151,8 +188,8 @@ TEST_F(ErrorReport, AFailedInstallationReportsTheFoldersItSettledOn) {
       {"A", "\"Installing Korvane P2P\""},
       {"B", "\"" + fallback + "\""},
       {"C", "\"C:\\kvtest_downloads\\\""},
-      {"D", "\"" + appData + "\""},
-      {"E", "\"" + appData + "\""},
+      {"D", "\"" + reportedAppData + "\""},
+      {"E", "\"" + reportedAppData + "\""},
       {"F", "\"" + Shown() + "\""},
   };
   EXPECT_EQ(fields, expected);

@@ -1,6 +1,7 @@
-// A small HTTP server on 127.0.0.1 for the tests: it records the target of every request and
-// answers each with a fixed status and the body "answer to " + target, followed by `padding`
-// characters "#" (with KEndless, "#" for as long as the client reads).
+// A small HTTP server on 127.0.0.1 for the tests: it records every request and answers each with
+// a fixed status, the extra header lines `headers` (each ending with CRLF) and the body
+// "answer to " + target, followed by `padding` characters "#" (with KEndless, "#" for as long as
+// the client reads).
 #pragma once
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -24,8 +25,8 @@ class TLoopbackHttp {
 
   // `holdUntil`: every answer waits until that many requests have arrived (at most 5 s, or until
   // the server closes), which only works out when the requests run side by side.
-  explicit TLoopbackHttp(int status = 200, size_t holdUntil = 0, size_t padding = 0)
-      : status_(status), holdUntil_(holdUntil), padding_(padding) {
+  explicit TLoopbackHttp(int status = 200, size_t holdUntil = 0, size_t padding = 0, std::string headers = "")
+      : status_(status), holdUntil_(holdUntil), padding_(padding), headers_(std::move(headers)) {
     WSADATA wsa;
     WSAStartup(MAKEWORD(2, 2), &wsa);
     listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -53,9 +54,15 @@ class TLoopbackHttp {
 
   std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
+  // The target of each request, in order of arrival.
   std::vector<std::string> Requests() {
     std::lock_guard lock(mutex_);
     return requests_;
+  }
+  // Each request's whole head: request line and header lines.
+  std::vector<std::string> Heads() {
+    std::lock_guard lock(mutex_);
+    return heads_;
   }
 
   // Pumps the caller's messages until `n` requests have arrived; false after `ms` milliseconds.
@@ -110,13 +117,14 @@ class TLoopbackHttp {
     {
       std::unique_lock lock(mutex_);
       requests_.push_back(target);
+      heads_.push_back(request.substr(0, request.find("\r\n\r\n")));
       arrived_.notify_all();
       arrived_.wait_for(lock, std::chrono::seconds(5),
                         [this] { return requests_.size() >= holdUntil_ || closing_; });
     }
     if (padding_ == KEndless) {
       const std::string head = "HTTP/1.1 " + std::to_string(status_) + " Status\r\nContent-Type: text/plain\r\n" +
-                               "Connection: close\r\n\r\nanswer to " + target;
+                               headers_ + "Connection: close\r\n\r\nanswer to " + target;
       const std::string block(4096, '#');
       for (int n = send(c, head.data(), static_cast<int>(head.size()), 0); n > 0 && !closing_;)
         n = send(c, block.data(), static_cast<int>(block.size()), 0);
@@ -125,7 +133,7 @@ class TLoopbackHttp {
     }
     const std::string body = "answer to " + target + std::string(padding_, '#');
     const std::string answer = "HTTP/1.1 " + std::to_string(status_) + " Status\r\nContent-Type: text/plain\r\n" +
-                               "Content-Length: " + std::to_string(body.size()) +
+                               headers_ + "Content-Length: " + std::to_string(body.size()) +
                                "\r\nConnection: close\r\n\r\n" + body;
     send(c, answer.data(), static_cast<int>(answer.size()), 0);
     shutdown(c, SD_SEND);
@@ -137,12 +145,13 @@ class TLoopbackHttp {
   int status_;
   size_t holdUntil_;
   size_t padding_;
+  std::string headers_;
   std::atomic<bool> closing_ = false;
   SOCKET listener_;
   int port_ = 0;
   std::mutex mutex_;
   std::condition_variable arrived_;
-  std::vector<std::string> requests_;
+  std::vector<std::string> requests_, heads_;
   std::thread acceptor_;
   std::vector<std::thread> handlers_;
 };

@@ -5,6 +5,8 @@
 
 #include <map>
 
+#include "lib/LIB_Text.h"
+
 #include "lib/win/LIB_GetMemStreamFromTheWeb.h"
 
 namespace {
@@ -120,6 +122,57 @@ TEST(WebFetch, TwoFetchesRunSideBySide) {
   EXPECT_EQ(results.Bodies[a], "answer to /a");
   EXPECT_EQ(results.Bodies[b], "answer to /b");
   EXPECT_TRUE(WaitUntilAllFreed());
+}
+
+// The request goes where it was sent and nowhere else: the redirect's own answer is the body.
+TEST(WebFetch, RedirectToAnotherServerIsNotFollowed) {
+  TLoopbackHttp elsewhere;
+  for (int status : {301, 302, 307}) {
+    SCOPED_TRACE(status);
+    TLoopbackHttp server(status, 0, 0, "Location: " + elsewhere.Base() + "/elsewhere\r\n");
+    TResults results;
+    const std::string url = server.Base() + "/report?x=1";
+    tLibGetMemStreamFromTheWeb::Create(url, results.Handler());
+    ASSERT_TRUE(results.WaitFor(1));
+    EXPECT_EQ(results.Bodies[url], "answer to /report?x=1");
+    EXPECT_EQ(server.Requests(), std::vector<std::string>{"/report?x=1"});
+    EXPECT_TRUE(WaitUntilAllFreed());
+  }
+  EXPECT_FALSE(elsewhere.WaitFor(1, 500));
+}
+
+bool SendsHeader(const std::string& head, const std::string& name) {
+  return LowerCase(head).find("\r\n" + LowerCase(name) + ":") != std::string::npos;
+}
+
+// A logon challenge is not answered: no second request carries the user's credentials.
+TEST(WebFetch, LogonChallengeIsNotAnswered) {
+  for (const char* challenge : {"Basic realm=\"reports\"", "NTLM", "Negotiate"}) {
+    SCOPED_TRACE(challenge);
+    TLoopbackHttp server(401, 0, 0, std::string("WWW-Authenticate: ") + challenge + "\r\n");
+    TResults results;
+    const std::string url = server.Base() + "/report";
+    tLibGetMemStreamFromTheWeb::Create(url, results.Handler());
+    ASSERT_TRUE(results.WaitFor(1));
+    EXPECT_TRUE(WaitUntilAllFreed());
+    const std::vector<std::string> heads = server.Heads();
+    EXPECT_EQ(heads.size(), 1u);
+    for (const std::string& head : heads) EXPECT_FALSE(SendsHeader(head, "Authorization")) << head;
+  }
+}
+
+// What one answer sets is not sent back with the next request.
+TEST(WebFetch, CookiesAreNeitherKeptNorSent) {
+  TLoopbackHttp server(200, 0, 0, "Set-Cookie: visitor=tracked; Path=/\r\n");
+  for (const char* path : {"/first", "/second"}) {
+    TResults results;
+    tLibGetMemStreamFromTheWeb::Create(server.Base() + path, results.Handler());
+    ASSERT_TRUE(results.WaitFor(1));
+    EXPECT_TRUE(WaitUntilAllFreed());
+  }
+  const std::vector<std::string> heads = server.Heads();
+  ASSERT_EQ(heads.size(), 2u);
+  for (const std::string& head : heads) EXPECT_FALSE(SendsHeader(head, "Cookie")) << head;
 }
 
 TEST(WebFetch, UnreachableAddressEndsWithEmptyStream) {
