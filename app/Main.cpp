@@ -2,9 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/Appl_Globals.h"
-#include "app/EngineRun.h"
-#include "app/Form_Main.h"
+#include "app/Appl_Panels.h"
 #include "app/SilentInstall.h"
 #include "engine/Engine.h"
 #include "engine/EngineSteps.h"
@@ -14,6 +12,7 @@
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
+#include "wizard/Appl_Report.h"
 
 // What the runtime calls on an exception that nothing catches. Its own version writes the
 // exception's type name to the standard error output, which a window program does not have, and
@@ -31,7 +30,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   // Before anything loads a DLL on demand: never from the installer's own folder
   // (a Downloads folder may hold planted DLLs), only from the system folder.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  GInstallerTag = "03";
   const std::string arguments = ArgumentsLine();
   const TCommandLine cl = ParseCommandLine(arguments);
   if (cl.Silent) return RunSilentInstallation(cl, arguments, CheckOwnFile);
@@ -44,20 +42,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   }
   // The self-update replaces the client of an installation, and nothing else: a folder without
   // one is a caller's mistake, and nothing is written there.
-  if (cl.AutoUpdate && !FileExists(cl.InstallDir + "Korvane.Exe")) {
-    AppLog().Line("Outcome: nothing upgraded, \"" + cl.InstallDir + "\" holds no Korvane.Exe (exit code 2)");
+  const std::string& folder = cl.State.InstallDir;
+  if (cl.State.AutoUpdate && !FileExists(folder + "Korvane.Exe")) {
+    AppLog().Line("Outcome: nothing upgraded, \"" + folder + "\" holds no Korvane.Exe (exit code 2)");
     return KExitFailed;
   }
   // The self-update writes as soon as its window shows: its installer is checked first. The
   // client ended so that it could be replaced; it is started again as it was.
-  if (cl.AutoUpdate) {
-    if (const std::string refusal = SelfUpdateRefusal(cl.InstallDir, RunsElevated()); !refusal.empty()) {
-      AppLog().Line("Outcome: nothing upgraded, \"" + cl.InstallDir + "\": " + refusal + " (exit code 2)");
+  if (cl.State.AutoUpdate) {
+    if (const std::string refusal = SelfUpdateRefusal(folder, RunsElevated()); !refusal.empty()) {
+      AppLog().Line("Outcome: nothing upgraded, \"" + folder + "\": " + refusal + " (exit code 2)");
       return KExitFailed;
     }
     if (const std::string damage = CheckOwnFile(); !damage.empty()) {
       AppLog().Line("Installer check: failed, " + damage + ". " + KDamagedInstaller);
-      AppLog().Line("Client started again: " + StartedText(StartAsUser(cl.InstallDir + "Korvane.Exe", "", SW_SHOWMAXIMIZED)));
+      AppLog().Line("Client started again: " + StartedText(StartAsUser(folder + "Korvane.Exe", "", SW_SHOWMAXIMIZED)));
       AppLog().Line("Outcome: nothing upgraded (exit code 2)");
       return KExitFailed;
     }
@@ -65,9 +64,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   InitApplication();
   int exitCode;
   {
-    TFormMain form(cl);
-    if (!cl.AutoUpdate) form.CheckInstallerBeside(CheckOwnFile);
-    form.Show();
+    const auto form = CreateWizard(cl);
+    if (!cl.State.AutoUpdate) form->CheckInstallerBeside(CheckOwnFile);
+    form->Show();
     exitCode = RunMessageLoop();
   }
   return exitCode;

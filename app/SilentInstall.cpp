@@ -2,42 +2,31 @@
 
 #include <objbase.h>
 
-#include "app/Appl_Globals.h"
 #include "engine/Engine.h"
 #include "engine/InstallLog.h"
-#include "lib/LIB_ErrorReport.h"
 #include "lib/LIB_Version.h"
-#include "lib/win/Elevation.h"
 #include "lib/win/FolderRule.h"
-#include "lib/win/LIB_GetMemStreamFromTheWeb.h"
 #include "lib/win/SelfCheck.h"
-#include "lib/win/WinApp.h"
-#include "panels/PNL_Error.h"
+#include "wizard/Appl_Report.h"
+#include "wizard/Appl_State.h"
 
 namespace {
 
+// The run's story on the log; the folders, once settled, in the state.
 class TLogEvents : public TEngineEvents {
  public:
-  explicit TLogEvents(TInstallLog& log) : log_(log) {}
+  TLogEvents(TInstallLog& log, TSetupState& state) : log_(log), state_(state) {}
   void Progress(int, int) override {}
   void Status(const std::string& text) override {
     if (!text.empty()) log_.Line(text);
   }
   void Log(const std::string& line) override { log_.Line(line); }
+  void FoldersSettled(const TInstallResult& folders) override { SettleFolders(state_, folders); }
 
  private:
   TInstallLog& log_;
+  TSetupState& state_;
 };
-
-// Sends the error report as the wizard does, and waits for it a little: the process is about
-// to end, and a report still on its way would end with it.
-void SendErrorReport(const TInstallPlan& plan, const std::string& message) {
-  tLibGetMemStreamFromTheWeb::Create(
-      ErrorReport("Installing Korvane P2P", {plan.InstallDir, plan.DownloadDir, "", ""}, message), nullptr);
-  const ULONGLONG deadline = GetTickCount64() + 15000;
-  while (tLibGetMemStreamFromTheWeb::Pending() > 0 && GetTickCount64() < deadline)
-    ProcessMessagesFor(20);
-}
 
 // A folder of the plan, given or proposed, by the rule of the wizard's folder panels, and from
 // here on as that rule wrote it. Empty, with the reason in `why`, when the rule refuses it.
@@ -70,24 +59,20 @@ int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine
   };
   if (!cl.Error.empty()) return refuse(cl.Error);
 
-  TInstallPlan plan;
+  TSetupState state = cl.State;
   std::string why;
-  plan.InstallDir = SettledFolder(cl.GivenInstallDir, ProposedInstallDir(), "/D", why);
-  if (plan.InstallDir.empty()) return refuse(why);
-  plan.DownloadDir = SettledFolder(cl.GivenDownloadDir, ProposedDownloadDir(plan.InstallDir), "/DOWNLOAD", why);
-  if (plan.DownloadDir.empty()) return refuse(why);
+  state.InstallDir = SettledFolder(cl.GivenInstallDir, ProposedInstallDir(), "/D", why);
+  if (state.InstallDir.empty()) return refuse(why);
+  state.DownloadDir = SettledFolder(cl.GivenDownloadDir, ProposedDownloadDir(state.InstallDir), "/DOWNLOAD", why);
+  if (state.DownloadDir.empty()) return refuse(why);
+  TInstallPlan plan = InstallPlanOf(state);
   plan.InstallDirGiven = cl.GivenInstallDir.has_value();
-  plan.ConnectionType = cl.ConnectionType;
-  plan.InstallerTag = GInstallerTag;
-  plan.Toolbar = cl.Toolbar;
-  plan.DesktopShortcut = cl.DesktopShortcut;
-  plan.Elevated = RunsElevated();
   log.Line("Plan: installation folder \"" + plan.InstallDir + "\", downloads \"" + plan.DownloadDir +
            "\", connection " + std::to_string(plan.ConnectionType) + ", desktop link " +
            (plan.DesktopShortcut ? "yes" : "no") + ", toolbar " + (plan.Toolbar ? "yes" : "no"));
 
   const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-  TLogEvents events(log);
+  TLogEvents events(log, state);
   int code = KExitInstalled;
   try {
     const TInstallResult r = RunInstallation(plan, events);
@@ -96,7 +81,10 @@ int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine
     log.Line("Outcome: installed (exit code 0)");
   } catch (const std::exception& e) {
     log.Line(std::string("Outcome: failed, ") + e.what() + " (exit code 2)");
-    SendErrorReport(plan, e.what());
+    // As the wizard reports, with the folders the run settled on; the process is about to end,
+    // and a report still on its way would end with it.
+    SendErrorReport("Installing Korvane P2P", {state.InstallDir, state.DownloadDir, "", ""}, e.what());
+    WaitForErrorReports(15000);
     code = KExitFailed;
   }
   if (com) CoUninitialize();

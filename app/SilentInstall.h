@@ -6,8 +6,6 @@
 
 #include "lib/LIB_CommandLine.h"
 
-inline constexpr int KExitInstalled = 0, KExitBadArguments = 1, KExitFailed = 2;
-
 // Runs the installation that `cl` describes; returns the process's exit code. `checkInstaller`
 // says why the installer's own file is damaged, or nothing; it runs before anything is written.
 int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine,

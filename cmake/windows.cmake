@@ -56,19 +56,29 @@ if(KV_TEST_SEAMS)
   target_compile_definitions(kvengine PRIVATE KV_TEST_SEAMS)
 endif()
 
-# Everything of the installer but its entry point, so tests can drive the real window in-process.
-file(GLOB KV_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*.cpp ${CMAKE_SOURCE_DIR}/panels/*.cpp)
-list(REMOVE_ITEM KV_APP_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp)
-add_library(kvapp STATIC ${KV_APP_SOURCES})
-target_link_libraries(kvapp PUBLIC kvengine)
+# What the panels stand on: the main window, the panel base, the button bar, the engines'
+# worker, the run's state and its report.
+file(GLOB KV_WIZARD_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/wizard/*.cpp)
+add_library(kvwizard STATIC ${KV_WIZARD_SOURCES})
+target_link_libraries(kvwizard PUBLIC kvengine)
 # Where the error reports go. The compiler packs it: the program holds the packed bytes only.
 set(KV_REPORT_URL "https://www.korvane-p2p.example/report.php?" CACHE STRING "Base address of the error report")
-set_property(SOURCE ${CMAKE_SOURCE_DIR}/panels/PNL_Error.cpp APPEND PROPERTY
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/wizard/Appl_Report.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS "KV_REPORT_URL=\"${KV_REPORT_URL}\"")
+
+file(GLOB KV_PANELS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/panels/*.cpp)
+add_library(kvpanels STATIC ${KV_PANELS_SOURCES})
+target_link_libraries(kvpanels PUBLIC kvwizard)
+
+# What stands on the panels, but the entry point, so tests can drive the real window in-process.
+file(GLOB KV_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*.cpp)
+list(REMOVE_ITEM KV_APP_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp)
+add_library(kvapp STATIC ${KV_APP_SOURCES})
+target_link_libraries(kvapp PUBLIC kvpanels)
 
 # Small code keeps the installer download small. Only where time goes, the data file's byte
 # encoding and the inflation of the carried programs, the code stays built for speed. Both presets, so that the tests run the code that ships.
-foreach(lib kvcore kvwin kvpayload kvengine kvapp)
+foreach(lib kvcore kvwin kvpayload kvengine kvwizard kvpanels kvapp)
   target_compile_options(${lib} PRIVATE -Os)
 endforeach()
 set_source_files_properties(lib/LIB_Data1_ReadWrite.cpp payload/GB_Payload.cpp

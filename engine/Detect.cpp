@@ -1,5 +1,6 @@
-// Which installations an upgrade may act on. An elevated upgrade writes programs and everyone's
-// links: it must not be steered to a copy that a user planted, or reached through a link.
+// The search for installed copies, and which of them an upgrade may act on. An elevated upgrade
+// writes programs and everyone's links: it must not be steered to a copy that a user planted, or
+// one reached through a link.
 #include <windows.h>
 
 #include "engine/Engine.h"
@@ -30,6 +31,14 @@ std::vector<std::string> UpgradeChoices(const std::vector<std::string>& found) {
     choices.push_back(path);
   }
   return choices;
+}
+
+std::vector<std::string> FindInstallations(TFindPlatform& platform, TEngineEvents& events) {
+  auto progress = [&](uint8_t percent) {
+    events.Progress(percent, 100);
+    return false;
+  };
+  return UpgradeChoices(FindFiles("korvane.exe", 1, "", progress, {}, 0, platform));
 }
 
 std::string SelfUpdateRefusal(const std::string& folder, bool elevated) {

@@ -7,6 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "lib/LIB_FindFiles.h"
+
+struct TInstallResult {
+  std::string InstallDir, AppDataDir, DataDir;
+  // As chosen until the data file is written; then as the data file keeps it, without a trailing
+  // backslash.
+  std::string DownloadDir;
+};
+
 // What a run tells its front end. The calls come from the thread that runs the engine.
 class TEngineEvents {
  public:
@@ -16,26 +25,25 @@ class TEngineEvents {
   virtual void Status(const std::string& text) = 0;
   // One line per step: done; skipped, and why; or failed, with the error's text.
   virtual void Log(const std::string& line) = 0;
+  // The installation has settled its folders, before it writes into them: a failure from here on
+  // is one of these folders, not of those the plan named.
+  virtual void FoldersSettled(const TInstallResult& folders) = 0;
 };
 
+// The front ends fill every answer: the defaults are theirs.
 struct TInstallPlan {
   std::string InstallDir;  // as chosen; the run may settle on a fallback, unless InstallDirGiven
   std::string DownloadDir;
-  int ConnectionType = 8;
+  int ConnectionType{};
   std::string InstallerTag;
-  bool Toolbar = false;
-  bool DesktopShortcut = true;
+  bool Toolbar{};
+  bool DesktopShortcut{};
   // The run holds an administrator's token: only then do program folders made outside the
   // program files folder get its rights, which a standard user could not write into.
   bool Elevated = true;
   // Named by an administrator (/D=): the run uses InstallDir or fails before it writes anything,
   // never falling back to another folder.
   bool InstallDirGiven = false;
-};
-
-struct TInstallResult {
-  std::string InstallDir, AppDataDir, DataDir;
-  std::string DownloadDir;  // as the data file keeps it: without a trailing backslash
 };
 
 struct TRetryPolicy {
@@ -66,6 +74,9 @@ std::optional<std::string> RegisteredInstallDir();
 // programs a search found (full paths of "korvane.exe"). A folder that is a link, or lies behind
 // one, is not offered.
 std::vector<std::string> UpgradeChoices(const std::vector<std::string>& found);
+// Searches the fixed drives that `platform` shows for client programs, reporting the search's
+// progress in whole per cent (maximum 100), and returns what an upgrade offers of them.
+std::vector<std::string> FindInstallations(TFindPlatform& platform, TEngineEvents& events);
 
 // Why a self-update may not act on `folder`, or nothing when it may. Run elevated, it acts only
 // on the registered installation, the two folders compared as full paths; otherwise it can write

@@ -203,6 +203,8 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
   r.AppDataDir = UsableDataDir(r.InstallDir, events);
   r.DataDir = r.AppDataDir;
   events.Log("Data folder " + Quoted(r.AppDataDir) + ": done");
+  r.DownloadDir = plan.DownloadDir;
+  events.FoldersSettled(r);
   const std::string& dir = r.InstallDir;
   // The list exists before the first program file, so that an installation cut short at any
   // point can be removed.

@@ -45,6 +45,9 @@ void ParseSilent(const std::vector<std::string>& args, const std::optional<std::
   auto refuse = [&](std::string why) {
     if (cl.Error.empty()) cl.Error = std::move(why);
   };
+  // The wizard's proposal is a desktop link; bundled software comes only when asked for.
+  cl.State.DesktopShortcut = true;
+  cl.State.InstallToolbar = false;
   for (const std::string& arg : args) {
     const std::string lower = LowerCase(arg);
     if (arg == "/S" || arg == "/s") continue;
@@ -53,15 +56,15 @@ void ParseSilent(const std::vector<std::string>& args, const std::optional<std::
       continue;
     }
     if (lower == "/nodesktop") {
-      cl.DesktopShortcut = false;
+      cl.State.DesktopShortcut = false;
     } else if (lower == "/toolbar") {
-      cl.Toolbar = true;
+      cl.State.InstallToolbar = true;
     } else if (StartsWithSwitch(arg, "/DOWNLOAD=")) {
       cl.GivenDownloadDir = arg.substr(10);
     } else if (StartsWithSwitch(arg, "/CONNECTION=")) {
       const std::string n = arg.substr(12);
       if (n.size() != 1 || n[0] < '0' || n[0] > '8') refuse("/CONNECTION takes a number from 0 to 8, not \"" + n + "\"");
-      else cl.ConnectionType = n[0] - '0';
+      else cl.State.ConnectionType = n[0] - '0';
     } else {
       refuse("unknown argument \"" + arg + "\"");
     }
@@ -113,8 +116,8 @@ TCommandLine ParseCommandLine(std::string_view arguments) {
   joined = Trim(joined);
   static const std::string keyword = "/autoupdate ";
   if (LowerCase(joined).starts_with(keyword)) {
-    cl.InstallDir = WithBackslash(Trim(joined.substr(keyword.size())));
-    cl.AutoUpdate = true;
+    cl.State.InstallDir = WithBackslash(Trim(joined.substr(keyword.size())));
+    cl.State.AutoUpdate = true;
   }
   return cl;
 }

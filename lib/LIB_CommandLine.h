@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lib/LIB_SetupState.h"
+
 // Splits arguments as the runtime of the wizard's tradition does: blanks separate, double
 // quotes group and are removed, and a backslash escapes nothing, so "C:\Folder\" stays whole.
 std::vector<std::string> SplitCommandLine(std::string_view text);
@@ -19,16 +21,13 @@ std::string_view ArgumentsText(std::string_view commandLine);
 
 struct TCommandLine {
   std::string LogFile;
-  // Self-update of the client installed in InstallDir.
-  bool AutoUpdate = false;
-  std::string InstallDir;  // ends with "\"
+  // What the arguments ask for, over the defaults: the self-update (AutoUpdate, with its folder in
+  // InstallDir, ending with "\"), or the answers of the unattended installation.
+  TSetupState State;
   // Unattended installation. The folders as /D= and /DOWNLOAD= give them; without the switch,
   // the wizard's proposal.
   bool Silent = false;
   std::optional<std::string> GivenInstallDir, GivenDownloadDir;
-  int ConnectionType = 8;
-  bool DesktopShortcut = true;
-  bool Toolbar = false;  // bundled software only when asked for
   // Why the silent installation's arguments were refused; empty when they are good.
   std::string Error;
 };

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/Form_Main.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 // The tick box comes first in the tab order, the text second.
@@ -75,15 +75,10 @@ constexpr const char* kLines[] = {
 static_assert(std::size(kLines) == 47);
 }  // namespace
 
-TPnlDisclaimer::TPnlDisclaimer() : TFramePanel("PnlDisclaimer", "License agreement and disclaimer") {}
+TPnlDisclaimer::TPnlDisclaimer()
+    : TFramePanel("PnlDisclaimer", "License agreement and disclaimer", {.GoOn = "&Next", .Previous = true}) {}
 
 void TPnlDisclaimer::CreateControls() { Build(*this, std::span(kControls)); }
-
-void TPnlDisclaimer::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) { NextClick(); });
-  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
-}
 
 void TPnlDisclaimer::BeforeShow() {
   std::string text;
@@ -98,25 +93,12 @@ void TPnlDisclaimer::BeforeShow() {
   SendMessageW(CheckBox1, BM_SETCHECK, BST_UNCHECKED, 0);
 }
 
-void TPnlDisclaimer::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPnlDisclaimer::NextClick() {
-  if (FormMain->Busy) return;
-  if (SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED) {
-    FormMain->ShowPanel("PnlInstall", true);
-    return;
-  }
-  MessageBoxW(FormMain->Handle(),
+bool TPnlDisclaimer::NextClick() {
+  if (SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED) return true;
+  MessageBoxW(Frame().Handle(),
               L"You can only install Korvane P2P in case you agree to this statement.\r"
               L"Check the checkbox to confirm.\r"
               L"Otherwise please press Exit",
               L"Install Korvane P2P", MB_OK);
-}
-
-void TPnlDisclaimer::PreviousClick() {
-  if (FormMain->Busy) return;
-  FormMain->ShowPanel("PnlWelcome", true);
+  return false;
 }

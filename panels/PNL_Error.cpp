@@ -4,23 +4,11 @@
 
 #include <cstring>
 
-#include "app/Appl_Globals.h"
-#include "app/EngineRun.h"
-#include "app/Form_Main.h"
-#include "app/SilentInstall.h"
-#include "lib/LIB_ErrorReport.h"
 #include "lib/LIB_Text.h"
-#include "lib/LIB_kvURL.h"
-#include "lib/win/LIB_GetMemStreamFromTheWeb.h"
-#include "lib/win/ShellHelpers.h"
+#include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
-
-TPnlError* GPnlError = nullptr;
-std::string GReportURL(KPackedURL<KV_REPORT_URL>.data(), KPackedURL<KV_REPORT_URL>.size());
-
-std::string ErrorReport(std::string_view panelTitle, const TReportFolders& folders, std::string_view message) {
-  return ErrorReportURL(UnpackURL(GReportURL), panelTitle, folders, message, UserProfile());
-}
+#include "wizard/Appl_Report.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 constexpr COLORREF clRed = Rgb(255, 0, 0);
@@ -56,35 +44,20 @@ constexpr TControlDecl<TPnlError> kControls[] = {
 };
 }  // namespace
 
-void MailSupport() { OpenAsUser(std::string("mailto:") + KSupportAddress); }
-
-TPnlError::TPnlError() : TFramePanel("PnlError", "Error") { GPnlError = this; }
+TPnlError::TPnlError() : TFramePanel("PnlError", "Error", {.GoOn = "&Restart"}) {}
 
 void TPnlError::CreateControls() { Build(*this, std::span(kControls)); }
 
-TPnlError::~TPnlError() {
-  if (GPnlError == this) GPnlError = nullptr;
-}
-
-void TPnlError::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Restart", 2, 1, [this](TLbSpeedButton&) { RestartClick(); });
-}
+void TPnlError::BeforeShow() { SetMessage(Frame().Failure()); }
 
 void TPnlError::SetMessage(std::string Text) {
   if (LowerCase(Text) == "i/o error 112") Text = "Disk Full";
-  // The message is set before the panel shows, often for the first time.
+  // It may be set before the panel has ever shown.
   EnsureControls();
   SetTextOf(StaticText1, Text);
 }
 
-void TPnlError::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPnlError::RestartClick() {
-  if (FormMain->Busy) return;
+bool TPnlError::NextClick() {
   // The new copy starts without arguments: a failed self-update comes back as the ordinary wizard.
   ShellExecuteW(nullptr, nullptr, Wide(ExePath()).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   ExitProcess(0);
@@ -104,15 +77,3 @@ void TPnlError::btnClipboardClick() {
 }
 
 void TPnlError::Label5Click() { MailSupport(); }
-
-// The application's handler of unexpected failures: report in the background, then show the
-// message on the error panel. The funnel that calls it refuses to re-enter it, so a failure
-// while the error panel is being shown cannot loop.
-void TFormMain::AppException(const std::string& message) {
-  AppLog().Line("Outcome: failed, " + message + " (exit code 2)");
-  exitCode_ = KExitFailed;
-  tLibGetMemStreamFromTheWeb::Create(
-      ErrorReport(HeaderCaption(), {GInstallDir, GDownloadDir, GDataDir, GAppDataDir}, message), nullptr);
-  GPnlError->SetMessage(message);
-  ShowPanel("PnlError", true);
-}

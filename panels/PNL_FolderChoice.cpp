@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include "app/Form_Main.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
 #include "lib/win/FolderRule.h"
 #include "lib/win/WinText.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 constexpr wchar_t kPanelProp[] = L"KvFolderPanel", kEditProcProp[] = L"KvEditProc";
@@ -38,7 +38,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
 }  // namespace
 
 TFolderChoicePanel::TFolderChoicePanel(std::string componentName, std::string title, std::string treeHint)
-    : TFramePanel(std::move(componentName), std::move(title)), treeHint_(std::move(treeHint)) {}
+    : TFramePanel(std::move(componentName), std::move(title), {.GoOn = "&Next", .Previous = true}),
+      treeHint_(std::move(treeHint)) {}
 
 TFolderChoicePanel::~TFolderChoicePanel() {
   if (!Edit1) return;
@@ -112,13 +113,13 @@ std::string TFolderChoicePanel::GetText(HWND control) {
 
 void TFolderChoicePanel::SetText(HWND control, const std::string& text) { SetTextOf(control, text); }
 
-std::optional<std::string> TFolderChoicePanel::AcceptedFolder(const std::string& typed) {
+std::optional<std::string> TFolderChoicePanel::AcceptedFolder(const std::string& typed) const {
   const TCheckedFolder checked = CheckFolder(typed);
   if (checked.Fault == TFolderFault::None) return checked.Folder;
   ShowMessage(FolderFaultMessage(checked.Fault));
   return std::nullopt;
 }
 
-void TFolderChoicePanel::ShowMessage(const std::string& text) {
-  MessageBoxW(FormMain->Handle(), Wide(text).c_str(), L"Install Korvane P2P", MB_OK);
+void TFolderChoicePanel::ShowMessage(const std::string& text) const {
+  MessageBoxW(Frame().Handle(), Wide(text).c_str(), L"Install Korvane P2P", MB_OK);
 }

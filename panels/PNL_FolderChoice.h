@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "app/Frame_Panel.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/ShellTreeView.h"
+#include "wizard/Frame_Panel.h"
 
 class TFolderChoicePanel : public TFramePanel {
  public:
@@ -39,10 +39,10 @@ class TFolderChoicePanel : public TFramePanel {
 
   static std::string GetText(HWND control);
   static void SetText(HWND control, const std::string& text);
-  static void ShowMessage(const std::string& text);
+  void ShowMessage(const std::string& text) const;
   // The typed folder by the rule for folders (lib/win/FolderRule.h): as that rule wrote it, ending
   // with "\"; or nothing, after a message box that says why it is refused.
-  static std::optional<std::string> AcceptedFolder(const std::string& typed);
+  std::optional<std::string> AcceptedFolder(const std::string& typed) const;
 
  private:
   std::string treeHint_;

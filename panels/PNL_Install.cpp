@@ -1,8 +1,7 @@
 #include "panels/PNL_Install.h"
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
-#include "panels/PNL_Error.h"
+#include "wizard/Appl_Report.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 bool Checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -35,7 +34,7 @@ constexpr TControlDecl<TPnlInstall> kControls[] = {
 };
 }  // namespace
 
-TPnlInstall::TPnlInstall() : TFramePanel("PnlInstall", "Install or upgrade?") {}
+TPnlInstall::TPnlInstall() : TFramePanel("PnlInstall", "Install or upgrade?", {.GoOn = "&Next", .Previous = true}) {}
 
 void TPnlInstall::CreateControls() {
   Build(*this, std::span(kControls));
@@ -43,27 +42,10 @@ void TPnlInstall::CreateControls() {
   SetChecked(CheckBox1, true);
 }
 
-void TPnlInstall::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) { NextClick(); });
-  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
-}
-
-void TPnlInstall::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPnlInstall::NextClick() {
-  if (FormMain->Busy) return;
-  GUpgrade = Checked(RadioButton2);
-  GDesktopShortcut = Checked(CheckBox1);
-  FormMain->ShowPanel(GUpgrade ? "PnlUpgradeFindDir" : "PnlInstallChooseDir", true);
-}
-
-void TPnlInstall::PreviousClick() {
-  if (FormMain->Busy) return;
-  FormMain->ShowPanel("PnlDisclaimer", true);
+bool TPnlInstall::NextClick() {
+  Frame().State.Upgrade = Checked(RadioButton2);
+  Frame().State.DesktopShortcut = Checked(CheckBox1);
+  return true;
 }
 
 void TPnlInstall::RadioButton1Click() { SetChecked(RadioButton2, !Checked(RadioButton1)); }

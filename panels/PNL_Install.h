@@ -1,17 +1,15 @@
 // The fork of the wizard: a new installation or the upgrade of an existing one, and whether a
 // desktop shortcut is wanted. The controls keep the last choice between visits.
 #pragma once
-#include "app/Frame_Panel.h"
 #include "lib/win/WinHandles.h"
+#include "wizard/Frame_Panel.h"
 
 class TPnlInstall : public TFramePanel {
  public:
   TPnlInstall();
-  void InitButtons(tKvButtonBar& bar) override;
+  // Stores the choice; the route takes the road it names.
+  bool NextClick() override;
 
-  void ExitClick();
-  void NextClick();
-  void PreviousClick();
   void RadioButton1Click();
   void RadioButton2Click();
   void Label18Click();

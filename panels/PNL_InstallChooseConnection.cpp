@@ -1,7 +1,6 @@
 #include "panels/PNL_InstallChooseConnection.h"
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 using P = TPNLInstallChooseConnection;
@@ -21,7 +20,8 @@ constexpr TControlDecl<P> kControls[] = {
 }  // namespace
 
 TPNLInstallChooseConnection::TPNLInstallChooseConnection()
-    : TFramePanel("PNLInstallChooseConnection", "Select your internet-connection") {}
+    : TFramePanel("PNLInstallChooseConnection", "Select your internet-connection",
+                  {.GoOn = "&Next", .Previous = true}) {}
 
 void TPNLInstallChooseConnection::CreateControls() {
   Build(*this, std::span(kControls));
@@ -32,12 +32,6 @@ void TPNLInstallChooseConnection::CreateControls() {
   }
 }
 
-void TPNLInstallChooseConnection::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) { NextClick(); });
-  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
-}
-
 void TPNLInstallChooseConnection::BeforeShow() {
   SetTextOf(StaticText1,
                  "Choose the kind of internet-connection that\ryou use. Korvane P2P uses this information to "
@@ -45,7 +39,7 @@ void TPNLInstallChooseConnection::BeforeShow() {
                  "can always select to the item \"Settings\"\rof Korvane P2P to finetune this settings further.");
   for (int i = 0; i < ItemCount; ++i) {
     SetTextOf(Items[i], kCaptions[i]);
-    SendMessageW(Items[i], BM_SETCHECK, i == GConnectionType ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Items[i], BM_SETCHECK, i == Frame().State.ConnectionType ? BST_CHECKED : BST_UNCHECKED, 0);
   }
   // As in any radio group, Tab and the panel's first focus land on the ticked item, not the first.
   const int ticked = ItemIndex() < 0 ? 0 : ItemIndex();
@@ -62,18 +56,7 @@ int TPNLInstallChooseConnection::ItemIndex() const {
   return -1;
 }
 
-void TPNLInstallChooseConnection::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPNLInstallChooseConnection::NextClick() {
-  if (FormMain->Busy) return;
-  GConnectionType = ItemIndex();
-  FormMain->ShowPanel("PNLInstallToolbar", true);
-}
-
-void TPNLInstallChooseConnection::PreviousClick() {
-  if (FormMain->Busy) return;
-  FormMain->ShowPanel("PNLInstallChooseDownloadDir", true);
+bool TPNLInstallChooseConnection::NextClick() {
+  Frame().State.ConnectionType = ItemIndex();
+  return true;
 }

@@ -2,20 +2,17 @@
 #pragma once
 #include <array>
 
-#include "app/Frame_Panel.h"
 #include "lib/win/WinHandles.h"
+#include "wizard/Frame_Panel.h"
 
 class TPNLInstallChooseConnection : public TFramePanel {
  public:
   static constexpr int ItemCount = 9;
 
   TPNLInstallChooseConnection();
-  void InitButtons(tKvButtonBar& bar) override;
   void BeforeShow() override;
+  bool NextClick() override;
 
-  void ExitClick();
-  void NextClick();
-  void PreviousClick();
   // Index of the ticked item, -1 for none.
   int ItemIndex() const;
 

@@ -2,11 +2,10 @@
 
 #include <shlobj.h>
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
 #include "engine/Engine.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 // Typed into the edit box, it shows the installer's build tag instead.
@@ -30,19 +29,14 @@ void TPnlInstallChooseDir::CreateControls() {
   CreateFolderTree();
 }
 
-void TPnlInstallChooseDir::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) { NextClick(); });
-  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
-}
-
 void TPnlInstallChooseDir::BeforeShow() {
   SetText(StaticText1,
           "The installation folder is the folder\ron your hard disk where Korvane P2P program files\rand the "
           "Korvane P2P data file will be placed.\r\rIn most common cases the folder proposed\ris the best place and "
           "you can just press\rthe \"next\" button, otherwise choose a folder.");
-  if (GInstallDir.empty()) GInstallDir = ProposedInstallDir();
-  ProposeFolder(GInstallDir);
+  std::string& folder = Frame().State.InstallDir;
+  if (folder.empty()) folder = ProposedInstallDir();
+  ProposeFolder(folder);
 }
 
 void TPnlInstallChooseDir::FolderTreeChange() {
@@ -52,37 +46,29 @@ void TPnlInstallChooseDir::FolderTreeChange() {
 void TPnlInstallChooseDir::Edit1Exit() {
   const std::string text = Trim(GetText(Edit1));
   if (text == kHiddenCode) {
-    SetText(Edit1, GInstallerTag);
+    SetText(Edit1, Frame().State.InstallerTag);
     return;
   }
   SyncTree();
 }
 
-void TPnlInstallChooseDir::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPnlInstallChooseDir::NextClick() {
-  if (FormMain->Busy) return;
+bool TPnlInstallChooseDir::NextClick() {
+  TSetupState& state = Frame().State;
   const std::string text = Trim(GetText(Edit1));
   SetText(Edit1, text);
-  GInstallDir = text;
+  state.InstallDir = text;
   const std::optional<std::string> folder = AcceptedFolder(text);
-  if (!folder) return;
-  GInstallDir = *folder;
-  GDataDir = GInstallDir;
-  if (FileExists(GInstallDir + "Korvane.exe")) {
-    ShowMessage("Cannot install Korvane P2P in " + GInstallDir + "\r" + "because it already exists in this folder." +
-                "\r" + "In case you want to overwrite a previous installation delete or unistall it first," + "\r" +
+  if (!folder) return false;
+  state.InstallDir = *folder;
+  state.DataDir = state.InstallDir;
+  if (FileExists(state.InstallDir + "Korvane.exe")) {
+    ShowMessage("Cannot install Korvane P2P in " + state.InstallDir + "\r" +
+                "because it already exists in this folder.\r" +
+                "In case you want to overwrite a previous installation delete or unistall it first,\r" +
                 "otherwise choose another folder.");
-    return;
+    return false;
   }
-  FormMain->ShowPanel("PNLInstallChooseDownloadDir", true);
+  return true;
 }
 
-void TPnlInstallChooseDir::PreviousClick() {
-  if (FormMain->Busy) return;
-  GInstallDir.clear();
-  FormMain->ShowPanel("PnlInstall", true);
-}
+void TPnlInstallChooseDir::PreviousClick() { Frame().State.InstallDir.clear(); }

@@ -1,10 +1,9 @@
 #include "panels/PNL_InstallChooseDownloadDir.h"
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
 #include "engine/Engine.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/LIB_Text.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 constexpr TControlDecl<TPNLInstallChooseDownloadDir> kControls[] = {
@@ -25,19 +24,14 @@ void TPNLInstallChooseDownloadDir::CreateControls() {
   CreateFolderTree();
 }
 
-void TPNLInstallChooseDownloadDir::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) { NextClick(); });
-  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
-}
-
 void TPNLInstallChooseDownloadDir::BeforeShow() {
   SetText(StaticText1,
           "The download folder is the folder\ron your hard disk where Korvane P2P puts the\rdownloaded files when "
           "they are completed.\r\rIn most common cases the folder proposed\ris the best place and you can just "
           "press\rthe \"next\" button, otherwise choose a folder.");
-  if (GDownloadDir.empty()) GDownloadDir = ProposedDownloadDir(GInstallDir);
-  ProposeFolder(GDownloadDir);
+  TSetupState& state = Frame().State;
+  if (state.DownloadDir.empty()) state.DownloadDir = ProposedDownloadDir(state.InstallDir);
+  ProposeFolder(state.DownloadDir);
 }
 
 void TPNLInstallChooseDownloadDir::FolderTreeChange() {
@@ -46,24 +40,14 @@ void TPNLInstallChooseDownloadDir::FolderTreeChange() {
 
 void TPNLInstallChooseDownloadDir::Edit1Exit() { SyncTree(); }
 
-void TPNLInstallChooseDownloadDir::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPNLInstallChooseDownloadDir::NextClick() {
-  if (FormMain->Busy) return;
+bool TPNLInstallChooseDownloadDir::NextClick() {
   const std::string text = Trim(GetText(Edit1));
   SetText(Edit1, text);
   const std::optional<std::string> folder = AcceptedFolder(text);
-  if (!folder) return;
+  if (!folder) return false;
   SetText(Edit1, *folder);
-  GDownloadDir = *folder;
-  FormMain->ShowPanel("PnlInstallChooseConnection", true);
+  Frame().State.DownloadDir = *folder;
+  return true;
 }
 
-void TPNLInstallChooseDownloadDir::PreviousClick() {
-  if (FormMain->Busy) return;
-  GDownloadDir.clear();
-  FormMain->ShowPanel("PnlInstallChooseDir", true);
-}
+void TPNLInstallChooseDownloadDir::PreviousClick() { Frame().State.DownloadDir.clear(); }

@@ -7,13 +7,13 @@
 class TPNLInstallChooseDownloadDir : public TFolderChoicePanel {
  public:
   TPNLInstallChooseDownloadDir();
-  void InitButtons(tKvButtonBar& bar) override;
   void BeforeShow() override;
   void FolderTreeChange() override;
+  // Stores the typed folder, unless it is refused.
+  bool NextClick() override;
+  // Forgets the folder: the next visit proposes it anew.
+  void PreviousClick() override;
 
-  void ExitClick();
-  void NextClick();
-  void PreviousClick();
   void Edit1Exit();
 
   HWND Image5 = nullptr, StaticText1 = nullptr;

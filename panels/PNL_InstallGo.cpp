@@ -1,7 +1,6 @@
 #include "panels/PNL_InstallGo.h"
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 using P = TPNLInstallGo;
@@ -17,33 +16,14 @@ constexpr TControlDecl<P> kControls[] = {
 };
 }  // namespace
 
-TPNLInstallGo::TPNLInstallGo() : TFramePanel("PNLInstallGo", "Ready to install") {}
+TPNLInstallGo::TPNLInstallGo()
+    : TFramePanel("PNLInstallGo", "Ready to install", {.GoOn = "&Install Now", .GoOnWidth = 2, .Previous = true}) {}
 
 void TPNLInstallGo::CreateControls() { Build(*this, std::span(kControls)); }
 
-void TPNLInstallGo::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Install Now", 2, 2, [this](TLbSpeedButton&) { InstallNowClick(); });
-  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
-}
-
 void TPNLInstallGo::BeforeShow() {
-  SetTextOf(Label6, "Installation folder = " + GInstallDir);
-  SetTextOf(Label7, "Download folder = " + GDownloadDir);
-  SetTextOf(Label9, GDesktopShortcut ? "Create shortcut on desktop = Yes" : "Create shortcut on desktop = No");
-}
-
-void TPNLInstallGo::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPNLInstallGo::InstallNowClick() {
-  if (FormMain->Busy) return;
-  FormMain->ShowPanel("PNLInstallInstalling", true);
-}
-
-void TPNLInstallGo::PreviousClick() {
-  if (FormMain->Busy) return;
-  FormMain->ShowPanel("PnlInstallToolbar", true);
+  const TSetupState& state = Frame().State;
+  SetTextOf(Label6, "Installation folder = " + state.InstallDir);
+  SetTextOf(Label7, "Download folder = " + state.DownloadDir);
+  SetTextOf(Label9, state.DesktopShortcut ? "Create shortcut on desktop = Yes" : "Create shortcut on desktop = No");
 }

@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
-#include "lib/win/Elevation.h"
 #include "engine/Engine.h"
 #include "payload/GB_Payload.h"
+#include "wizard/Appl_Report.h"
+#include "wizard/Appl_State.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 using P = TPNLInstallInstalling;
@@ -21,35 +21,28 @@ constexpr TControlDecl<P> kControls[] = {
 
 TPNLInstallInstalling::TPNLInstallInstalling()
     : TFramePanel("PNLInstallInstalling", "Installing Korvane P2P"),
-      run_({[this](int position, int) { ShowInstallProgress(position); }, {}}) {}
+      run_({.Progress = [this](int position, int) { ShowInstallProgress(position); },
+            .FoldersSettled = [this](const TInstallResult& folders) { SettleFolders(Frame().State, folders); }},
+           "Korvane P2P is being installed") {}
 
 void TPNLInstallInstalling::CreateControls() { Build(*this, std::span(kControls)); }
 
-void TPNLInstallInstalling::ShowInstallProgress(int Position) {
-  SendMessageW(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(Position), 0);
-  const auto position = SendMessageW(ProgressBar1, PBM_GETPOS, 0, 0);
-  const auto maximum = SendMessageW(ProgressBar1, PBM_GETRANGE, FALSE, 0);
-  SetTextOf(Label12, std::to_string(RoundPercent(position, maximum)) + "% complete");
-}
+void TPNLInstallInstalling::ShowInstallProgress(int Position) { ShowProgress(ProgressBar1, Label12, Position); }
 
 void TPNLInstallInstalling::BeforeShow() { ShowInstallProgress(0); }
 
 void TPNLInstallInstalling::AfterShow() {
   SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, InstallProgressMaximum());
-  TInstallPlan plan{GInstallDir, GDownloadDir, GConnectionType, GInstallerTag, GInstallToolbar, GDesktopShortcut};
-  plan.Elevated = RunsElevated();
+  const TInstallPlan plan = InstallPlanOf(Frame().State);
   AppLog().Line("Installation into \"" + plan.InstallDir + "\" started");
-  run_.Start([plan](TEngineEvents& events) -> TEngineRun::TDone {
+  run_.Start(Frame(), [this, plan](TEngineEvents& events) -> TEngineRun::TDone {
     const TInstallResult r = RunInstallation(plan, events);
-    return [r] {
-      GInstallDir = r.InstallDir;
-      GAppDataDir = r.AppDataDir;
-      GDataDir = r.DataDir;
-      GDownloadDir = r.DownloadDir;
+    return [this, r] {
+      SettleFolders(Frame().State, r);
       AppLog().Line("Folders: installation \"" + r.InstallDir + "\", data \"" + r.DataDir + "\", downloads \"" +
                     r.DownloadDir + "\"");
       AppLog().Line("Outcome: installed");
-      FormMain->ShowPanel("PNLInstallReady", true);
+      Frame().Next();
     };
   });
 }

@@ -3,8 +3,8 @@
 #pragma once
 #include <string>
 
-#include "app/EngineRun.h"
-#include "app/Frame_Panel.h"
+#include "wizard/EngineRun.h"
+#include "wizard/Frame_Panel.h"
 
 class TPNLInstallInstalling : public TFramePanel {
  public:

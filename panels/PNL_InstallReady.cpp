@@ -1,8 +1,7 @@
 #include "panels/PNL_InstallReady.h"
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
-#include "app/StartClient.h"
+#include "wizard/Form_Main.h"
+#include "wizard/StartClient.h"
 
 namespace {
 using P = TPNLInstallReady;
@@ -17,23 +16,15 @@ constexpr TControlDecl<P> kControls[] = {
 };
 }  // namespace
 
-TPNLInstallReady::TPNLInstallReady() : TFramePanel("PNLInstallReady", "Installation of Korvane P2P ready") {}
+TPNLInstallReady::TPNLInstallReady()
+    : TFramePanel("PNLInstallReady", "Installation of Korvane P2P ready",
+                  {.GoOn = "&Start Korvane P2P", .GoOnWidth = 2}) {}
 
 void TPNLInstallReady::CreateControls() { Build(*this, std::span(kControls)); }
 
-void TPNLInstallReady::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Start Korvane P2P", 2, 2, [this](TLbSpeedButton&) { StartClick(); });
-}
-
-void TPNLInstallReady::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPNLInstallReady::StartClick() {
-  if (FormMain->Busy) return;
+bool TPNLInstallReady::NextClick() {
   // Whether the client starts or not, the installer's work is done.
-  StartInstalledClient(GInstallDir + "Korvane.Exe");
-  FormMain->Close();
+  StartInstalledClient(Frame(), Frame().State.InstallDir + "Korvane.Exe");
+  Frame().Close();
+  return false;
 }

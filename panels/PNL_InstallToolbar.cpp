@@ -1,8 +1,7 @@
 #include "panels/PNL_InstallToolbar.h"
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
 #include "lib/win/ShellHelpers.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 using P = TPNLInstallToolbar;
@@ -16,7 +15,7 @@ constexpr TControlDecl<P> kControls[] = {
     {TKind::Picture, &P::Image1, 8, 84, 674, 24, "TOOLBARSTRIP"},
     {TKind::Label, &P::Label2, 36, 140, 0, 0, "(Recommended)"},
     {TKind::Label, &P::Label3, 16, 164, 0, 0,
-     "If you select to install the Korvane toolbar by clicking next, you agree to abide the "},
+     "If you select to install the Korvane toolbar by clicking next, you agree to abide by the "},
     {TKind::Label, &P::Label4, 393, 163, 0, 0, "license agreement", {.Underline = true}, Rgb(0, 0, 255), clNone, 0,
      nullptr, &P::Label4Click},
     {TKind::Label, &P::Label5, 18, 179, 0, 0,
@@ -27,7 +26,8 @@ constexpr TControlDecl<P> kControls[] = {
 }  // namespace
 
 TPNLInstallToolbar::TPNLInstallToolbar()
-    : TFramePanel("PNLInstallToolbar", "Intergrate the Korvane Toolbar in your browser") {}
+    : TFramePanel("PNLInstallToolbar", "Integrate the Korvane Toolbar in your browser",
+                  {.GoOn = "&Next", .Previous = true}) {}
 
 void TPNLInstallToolbar::CreateControls() {
   Build(*this, std::span(kControls));
@@ -45,30 +45,13 @@ void TPNLInstallToolbar::Arrange() {
   SetWindowPos(Label4, nullptr, r3.right - 1, r4.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TPNLInstallToolbar::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) { NextClick(); });
-  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
-}
-
 void TPNLInstallToolbar::BeforeShow() {
-  SendMessageW(CheckBox1, BM_SETCHECK, GInstallToolbar ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(CheckBox1, BM_SETCHECK, Frame().State.InstallToolbar ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void TPNLInstallToolbar::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPNLInstallToolbar::NextClick() {
-  if (FormMain->Busy) return;
-  GInstallToolbar = SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  FormMain->ShowPanel("PNLInstallGo", true);
-}
-
-void TPNLInstallToolbar::PreviousClick() {
-  if (FormMain->Busy) return;
-  FormMain->ShowPanel("PNLInstallChooseConnection", true);
+bool TPNLInstallToolbar::NextClick() {
+  Frame().State.InstallToolbar = SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return true;
 }
 
 // The page comes from the network: the browser that shows it never gets the installer's rights.

@@ -2,18 +2,15 @@
 #pragma once
 #include <string>
 
-#include "app/Frame_Panel.h"
 #include "lib/win/WinHandles.h"
+#include "wizard/Frame_Panel.h"
 
 class TPNLInstallToolbar : public TFramePanel {
  public:
   TPNLInstallToolbar();
-  void InitButtons(tKvButtonBar& bar) override;
   void BeforeShow() override;
+  bool NextClick() override;
 
-  void ExitClick();
-  void NextClick();
-  void PreviousClick();
   void Label4Click();
 
   HWND StaticText1 = nullptr, Image2 = nullptr, Image1 = nullptr, CheckBox1 = nullptr, Label2 = nullptr;

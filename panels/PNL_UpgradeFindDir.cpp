@@ -2,10 +2,9 @@
 
 #include <commctrl.h>
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
 #include "engine/Engine.h"
 #include "lib/win/WinText.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 using P = TPnlUpgradeFindDir;
@@ -24,32 +23,29 @@ constexpr char kNothingFound[] =
     "not possible.";
 }  // namespace
 
-TPnlUpgradeFindDir::TPnlUpgradeFindDir() : TFramePanel("PnlUpgradeFindDir", "Searching Korvane P2P") {}
+TPnlUpgradeFindDir::TPnlUpgradeFindDir()
+    : TFramePanel("PnlUpgradeFindDir", "Searching Korvane P2P"),
+      run_({.Progress = [this](int percent, int) { ShowSearchProgress(static_cast<uint8_t>(percent)); }}) {}
 
 void TPnlUpgradeFindDir::CreateControls() { Build(*this, std::span(kControls)); }
 
-bool TPnlUpgradeFindDir::ShowSearchProgress(uint8_t Percent) {
+void TPnlUpgradeFindDir::ShowSearchProgress(uint8_t Percent) {
   SendMessageW(ProgressBar1, PBM_SETPOS, Percent, 0);
-  SetTextOf(Label12, std::to_string(Percent) + "% complete");
-  ProcessMessages();
-  return false;
+  SetTextOf(Label12, ProgressCaption(Percent));
 }
-
-bool TPnlUpgradeFindDir::AcceptFound(const std::string&) { return true; }
 
 void TPnlUpgradeFindDir::AfterShow() {
   ShowSearchProgress(0);
   SetTextOf(StaticText4,
-                 "Now searching for installed Korvane P2P versions on your hard disks.\r"
-                 "This can take a few moments.");
-  GFoundInstallations = UpgradeChoices(FindFiles(
-      "korvane.exe", 1, "", [this](uint8_t percent) { return ShowSearchProgress(percent); },
-      [this](const std::string& path) { return AcceptFound(path); }, 0, *Platform));
-  if (!GFoundInstallations.empty()) {
-    ShowSearchProgress(0);
-    FormMain->ShowPanel("PnlUpgradeStart", true);
-  } else {
-    MessageBoxW(FormMain->Handle(), Wide(kNothingFound).c_str(), L"Install Korvane P2P", MB_OK);
-    FormMain->ShowPanel("PnlInstall", true);
-  }
+            "Now searching for installed Korvane P2P versions on your hard disks.\r"
+            "This can take a few moments.");
+  run_.Start(Frame(), [this, platform = Platform](TEngineEvents& events) -> TEngineRun::TDone {
+    std::vector<std::string> found = FindInstallations(*platform, events);
+    return [this, found = std::move(found)] {
+      Frame().State.FoundInstallations = found;
+      if (!found.empty()) ShowSearchProgress(0);
+      else MessageBoxW(Frame().Handle(), Wide(kNothingFound).c_str(), L"Install Korvane P2P", MB_OK);
+      Frame().Next();
+    };
+  });
 }

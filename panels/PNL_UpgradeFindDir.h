@@ -1,20 +1,20 @@
-// The upgrade road's first step: searches the fixed drives for the client program and hands
-// the finds to the upgrade choice, or goes back when there is none.
+// The upgrade road's first step: shows the search of the fixed drives for the client program
+// and hands the finds to the upgrade choice, or goes back when there is none.
 #pragma once
 #include <cstdint>
 #include <string>
 
-#include "app/Frame_Panel.h"
 #include "lib/win/FindFilesWin.h"
 #include "lib/win/WinHandles.h"
+#include "wizard/EngineRun.h"
+#include "wizard/Frame_Panel.h"
 
 class TPnlUpgradeFindDir : public TFramePanel {
  public:
   TPnlUpgradeFindDir();
   void AfterShow() override;
 
-  bool ShowSearchProgress(uint8_t Percent);
-  bool AcceptFound(const std::string& Path);
+  void ShowSearchProgress(uint8_t Percent);
 
   HWND Image9 = nullptr, Label12 = nullptr, ProgressBar1 = nullptr, StaticText4 = nullptr;
 
@@ -26,4 +26,5 @@ class TPnlUpgradeFindDir : public TFramePanel {
 
  private:
   TWin32FindPlatform win32_;
+  TEngineRun run_;
 };

@@ -1,8 +1,7 @@
 #include "panels/PNL_UpgradeReady.h"
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
-#include "app/StartClient.h"
+#include "wizard/Form_Main.h"
+#include "wizard/StartClient.h"
 
 namespace {
 using P = TPNLUpgradeReady;
@@ -17,23 +16,15 @@ constexpr TControlDecl<P> kControls[] = {
 };
 }  // namespace
 
-TPNLUpgradeReady::TPNLUpgradeReady() : TFramePanel("PNLUpgradeReady", "Upgrade of Korvane P2P ready") {}
+TPNLUpgradeReady::TPNLUpgradeReady()
+    : TFramePanel("PNLUpgradeReady", "Upgrade of Korvane P2P ready",
+                  {.GoOn = "&Start Korvane P2P", .GoOnWidth = 2}) {}
 
 void TPNLUpgradeReady::CreateControls() { Build(*this, std::span(kControls)); }
 
-void TPNLUpgradeReady::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Start Korvane P2P", 2, 2, [this](TLbSpeedButton&) { StartClientClick(); });
-}
-
-void TPNLUpgradeReady::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPNLUpgradeReady::StartClientClick() {
-  if (FormMain->Busy) return;
+bool TPNLUpgradeReady::NextClick() {
   // Whether the client starts or not, the installer's work is done.
-  StartInstalledClient(GInstallDir + "Korvane.Exe");
-  FormMain->Close();
+  StartInstalledClient(Frame(), Frame().State.InstallDir + "Korvane.Exe");
+  Frame().Close();
+  return false;
 }

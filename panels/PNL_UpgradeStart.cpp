@@ -1,8 +1,7 @@
 #include "panels/PNL_UpgradeStart.h"
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
 #include "lib/win/WinText.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 using P = TPNLUpgradeStart;
@@ -13,19 +12,14 @@ constexpr TControlDecl<P> kControls[] = {
 };
 }  // namespace
 
-TPNLUpgradeStart::TPNLUpgradeStart() : TFramePanel("PNLUpgradeStart", "Ready to upgrade") {}
+TPNLUpgradeStart::TPNLUpgradeStart()
+    : TFramePanel("PNLUpgradeStart", "Ready to upgrade", {.GoOn = "&Upgrade", .Previous = true}) {}
 
 void TPNLUpgradeStart::CreateControls() { Build(*this, std::span(kControls)); }
 
-void TPNLUpgradeStart::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Upgrade", 2, 1, [this](TLbSpeedButton&) { UpgradeClick(); });
-  bar.AddRight("&Previous", 3, 1, [this](TLbSpeedButton&) { PreviousClick(); });
-}
-
 void TPNLUpgradeStart::BeforeShow() {
   SendMessageW(ComboBoxUpgrade, CB_RESETCONTENT, 0, 0);
-  for (const std::string& path : GFoundInstallations)
+  for (const std::string& path : Frame().State.FoundInstallations)
     SendMessageW(ComboBoxUpgrade, CB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(Wide(path.substr(0, path.find_last_of('\\') + 1)).c_str()));
   SendMessageW(ComboBoxUpgrade, CB_SETCURSEL, 0, 0);
@@ -33,18 +27,7 @@ void TPNLUpgradeStart::BeforeShow() {
   SetFocus(ComboBoxUpgrade);
 }
 
-void TPNLUpgradeStart::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPNLUpgradeStart::PreviousClick() {
-  if (FormMain->Busy) return;
-  FormMain->ShowPanel("PnlInstall", true);
-}
-
-void TPNLUpgradeStart::UpgradeClick() {
-  if (FormMain->Busy) return;
-  GInstallDir = TextOf(ComboBoxUpgrade);
-  FormMain->ShowPanel("PnlUpgradeUpgrading", true);
+bool TPNLUpgradeStart::NextClick() {
+  Frame().State.InstallDir = TextOf(ComboBoxUpgrade);
+  return true;
 }

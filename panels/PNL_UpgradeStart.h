@@ -1,16 +1,13 @@
 // The upgrade choice: one of the installations found, back to the road's fork, or leave.
 #pragma once
-#include "app/Frame_Panel.h"
+#include "wizard/Frame_Panel.h"
 
 class TPNLUpgradeStart : public TFramePanel {
  public:
   TPNLUpgradeStart();
-  void InitButtons(tKvButtonBar& bar) override;
   void BeforeShow() override;
-
-  void ExitClick();
-  void PreviousClick();
-  void UpgradeClick();
+  // "&Upgrade": the chosen folder is the one to upgrade.
+  bool NextClick() override;
 
   HWND Label13 = nullptr, ComboBoxUpgrade = nullptr;
 

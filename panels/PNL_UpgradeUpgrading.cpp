@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
+#include "wizard/Appl_Report.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 using P = TPNLUpgradeUpgrading;
@@ -19,30 +19,27 @@ constexpr TControlDecl<P> kControls[] = {
 
 TPNLUpgradeUpgrading::TPNLUpgradeUpgrading()
     : TFramePanel("PNLUpgradeUpgrading", "Upgrading Korvane P2P"),
-      run_({[this](int position, int) { ShowUpgradeProgress(position); },
-            [this](const std::string& text) { SetTextOf(Label1, text); }}) {}
+      run_({.Progress = [this](int position, int) { ShowUpgradeProgress(position); },
+            .Status = [this](const std::string& text) { SetTextOf(Label1, text); }},
+           "Korvane P2P is being upgraded") {}
 
 void TPNLUpgradeUpgrading::CreateControls() { Build(*this, std::span(kControls)); }
 
-void TPNLUpgradeUpgrading::ShowUpgradeProgress(int Value) {
-  SendMessageW(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(Value), 0);
-  const auto position = SendMessageW(ProgressBar1, PBM_GETPOS, 0, 0);
-  const auto maximum = SendMessageW(ProgressBar1, PBM_GETRANGE, FALSE, 0);
-  SetTextOf(Label12, std::to_string(RoundPercent(position, maximum)) + "% complete");
-}
+void TPNLUpgradeUpgrading::ShowUpgradeProgress(int Value) { ShowProgress(ProgressBar1, Label12, Value); }
 
 void TPNLUpgradeUpgrading::BeforeShow() { ShowUpgradeProgress(0); }
 
 void TPNLUpgradeUpgrading::AfterShow() {
   SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, KUpgradeProgressMaximum);
-  const TUpgradePlan plan{GInstallDir, GAutoUpdate, Retry};
+  const TSetupState& state = Frame().State;
+  const TUpgradePlan plan{.InstallDir = state.InstallDir, .AutoUpdate = state.AutoUpdate, .Retry = Retry};
   AppLog().Line(std::string(plan.AutoUpdate ? "Self-update" : "Upgrade") + " of \"" + plan.InstallDir + "\" started");
-  run_.Start([plan](TEngineEvents& events) -> TEngineRun::TDone {
+  run_.Start(Frame(), [this, plan](TEngineEvents& events) -> TEngineRun::TDone {
     RunUpgrade(plan, events);
-    return [autoUpdate = plan.AutoUpdate] {
+    return [this, autoUpdate = plan.AutoUpdate] {
       AppLog().Line("Outcome: upgraded");
       if (autoUpdate) EndProcess(0);
-      else FormMain->ShowPanel("PNLUpgradeReady", true);
+      else Frame().Next();
     };
   });
 }

@@ -4,10 +4,10 @@
 #include <functional>
 #include <string>
 
-#include "app/EngineRun.h"
-#include "app/Frame_Panel.h"
 #include "engine/Engine.h"
 #include "payload/GB_Payload.h"
+#include "wizard/EngineRun.h"
+#include "wizard/Frame_Panel.h"
 
 // Attempts at the client program before its error ends the upgrade.
 inline constexpr int KUpgradeAttempts = TRetryPolicy{}.Attempts;

@@ -1,9 +1,9 @@
 #include "panels/PNL_Welcome.h"
 
-#include "app/Form_Main.h"
 #include "lib/win/Accessible.h"
 #include "lib/win/Pictures.h"
 #include "lib/win/WinText.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 constexpr UINT_PTR kTimer1 = 1;
@@ -131,7 +131,7 @@ class TPnlWelcome::TStage : public TWindow {
   TStageAccessible* accessible_ = nullptr;  // created when a client first asks; holds one reference
 };
 
-TPnlWelcome::TPnlWelcome() : TFramePanel("PnlWelcome", "Welcome") {
+TPnlWelcome::TPnlWelcome() : TFramePanel("PnlWelcome", "Welcome", {.GoOn = "&Next"}) {
   for (size_t i = 0; i < words_.size(); ++i) {
     words_[i] = {kWords[i].Left, kWords[i].Top, kWords[i].Width, kWords[i].Height};
     DrawMotion(words_[i]);
@@ -147,11 +147,6 @@ void TPnlWelcome::CreateControls() {
 
 TPnlWelcome::~TPnlWelcome() = default;
 
-void TPnlWelcome::InitButtons(tKvButtonBar& bar) {
-  bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ExitClick(); });
-  bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) { NextClick(); });
-}
-
 void TPnlWelcome::Timer1Timer() {
   for (int i = 1; i <= 8; ++i) MoveWord(i);
   InvalidateRect(Image2->Handle(), nullptr, FALSE);
@@ -161,17 +156,12 @@ void TPnlWelcome::Arrange() { Image2->Rescale(); }
 
 void TPnlWelcome::MoveWord(int i) { ::MoveWord(words_[i - 1], kPictureWidth, kPanelHeight); }
 
-void TPnlWelcome::ExitClick() {
-  if (FormMain->Busy) return;
-  FormMain->Close();
-}
-
-void TPnlWelcome::NextClick() {
-  if (FormMain->Busy || !FormMain->InstallerIntact()) return;
+bool TPnlWelcome::NextClick() {
+  if (!Frame().InstallerIntact()) return false;
   // The words stop for good: nothing starts them again.
   KillTimer(Handle(), kTimer1);
   timer1Enabled_ = false;
-  FormMain->ShowPanel("PnlDisclaimer", true);
+  return true;
 }
 
 LRESULT TPnlWelcome::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -3,20 +3,19 @@
 #include <array>
 #include <memory>
 
-#include "app/Frame_Panel.h"
 #include "lib/LIB_MovingWords.h"
+#include "wizard/Frame_Panel.h"
 
 class TPnlWelcome : public TFramePanel {
  public:
   TPnlWelcome();
   ~TPnlWelcome() override;
-  void InitButtons(tKvButtonBar& bar) override;
+  // Goes on once the installer's check of its own file has passed.
+  bool NextClick() override;
 
   void Timer1Timer();
   // One step of word number i (1..8).
   void MoveWord(int i);
-  void ExitClick();
-  void NextClick();
 
   // The words lblMove1 .. lblMove8, in design pixels of the picture.
   const std::array<TMovingWord, 8>& Words() const { return words_; }

@@ -19,8 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
+#include "app/Appl_Panels.h"
 #include "lib/LIB_InstallPaths.h"
 #include "bench/windows/BenchInstallation.h"
 #include "lib/win/WinApp.h"
@@ -42,7 +41,7 @@ Clock::time_point gHandedOver;
 class TReadyStandIn : public TFramePanel {
  public:
   TReadyStandIn() : TFramePanel("PNLInstallReady", "") {}
-  void InitButtons(tKvButtonBar&) override { gHandedOver = Clock::now(); }
+  void BeforeShow() override { gHandedOver = Clock::now(); }
 };
 
 // Notes, for each posted tick, when it was posted and when it was handled: the gaps between
@@ -83,15 +82,14 @@ int main(int argc, char** argv) {
   std::vector<double> engine, baseline, gaps, waits, gapsAll, waitsAll;
   for (int r = 0; r < rounds; ++r) {
     // The engine, as the confirmation panel starts it, with the default answers.
-    ResetGlobals();
-    GInstallerTag = "03";
-    GInstallDir = inst;
-    GDownloadDir = "C:\\Downloads\\";
-    GDesktopShortcut = true;
     CleanInstallation(inst);
     {
-      TFormMain form({});
-      form.AddPanel(std::make_unique<TReadyStandIn>());
+      const auto wizard = CreateWizard({});
+      TFormMain& form = *wizard;
+      form.State.InstallDir = inst;
+      form.State.DownloadDir = "C:\\Downloads\\";
+      form.State.DesktopShortcut = true;
+      form.AddPanel(TPanelId::InstallReady, std::make_unique<TReadyStandIn>());
       gTicks.clear();
       std::atomic<bool> run{true};
       std::thread poster([&] {
@@ -102,7 +100,7 @@ int main(int argc, char** argv) {
       });
       const auto t0 = Clock::now();
       gHandedOver = {};
-      form.ShowPanel("PNLInstallInstalling", false);
+      form.ShowPanel(TPanelId::InstallInstalling, false);
       // The engine runs on its worker; the UI thread waits for messages as an idle one does.
       Clock::time_point engineDone{};
       while (gHandedOver == Clock::time_point{}) {

@@ -45,11 +45,22 @@ TEST(CommandLine, SelfUpdate) {
   };
   for (const auto& c : cases) {
     const TCommandLine cl = ParseCommandLine(c.text);
-    EXPECT_EQ(cl.AutoUpdate, c.autoUpdate) << c.what;
-    EXPECT_EQ(cl.InstallDir, c.dir) << c.what;
+    EXPECT_EQ(cl.State.AutoUpdate, c.autoUpdate) << c.what;
+    EXPECT_EQ(cl.State.InstallDir, c.dir) << c.what;
     EXPECT_FALSE(cl.Silent) << c.what;
   }
   EXPECT_EQ(ParseCommandLine("/LOG=C:\\u.log /autoupdate C:\\X").LogFile, "C:\\u.log");
+}
+
+// The wizard's answers before the user gives any, whatever its command line.
+TEST(CommandLine, TheWizardStartsFromTheDefaults) {
+  for (const char* text : {"", "/autoupdate C:\\X"}) {
+    const TSetupState s = ParseCommandLine(text).State;
+    EXPECT_EQ(s.ConnectionType, 8) << text;
+    EXPECT_TRUE(s.InstallToolbar) << text;
+    EXPECT_FALSE(s.DesktopShortcut) << text;
+    EXPECT_EQ(s.InstallerTag, "03") << text;
+  }
 }
 
 TEST(CommandLine, SilentDefaultsAndSwitches) {
@@ -58,24 +69,24 @@ TEST(CommandLine, SilentDefaultsAndSwitches) {
   EXPECT_EQ(cl.Error, "");
   EXPECT_EQ(cl.GivenInstallDir, std::nullopt);  // the wizard's proposals
   EXPECT_EQ(cl.GivenDownloadDir, std::nullopt);
-  EXPECT_EQ(cl.ConnectionType, 8);
-  EXPECT_TRUE(cl.DesktopShortcut);
-  EXPECT_FALSE(cl.Toolbar);  // bundled software never without being asked for
+  EXPECT_EQ(cl.State.ConnectionType, 8);
+  EXPECT_TRUE(cl.State.DesktopShortcut);
+  EXPECT_FALSE(cl.State.InstallToolbar);  // bundled software never without being asked for
 
   cl = ParseCommandLine("/s /DOWNLOAD=\"D:\\My Files\" /connection=3 /NODESKTOP /TOOLBAR /LOG=C:\\i.log "
                         "/D=C:\\Program Files\\Korvane  P2P  ");
   EXPECT_EQ(cl.Error, "");
   EXPECT_EQ(cl.GivenInstallDir, "C:\\Program Files\\Korvane  P2P");  // the rest of the line, inner blanks kept
   EXPECT_EQ(cl.GivenDownloadDir, "D:\\My Files");
-  EXPECT_EQ(cl.ConnectionType, 3);
-  EXPECT_FALSE(cl.DesktopShortcut);
-  EXPECT_TRUE(cl.Toolbar);
+  EXPECT_EQ(cl.State.ConnectionType, 3);
+  EXPECT_FALSE(cl.State.DesktopShortcut);
+  EXPECT_TRUE(cl.State.InstallToolbar);
   EXPECT_EQ(cl.LogFile, "C:\\i.log");
-  EXPECT_FALSE(cl.AutoUpdate);
+  EXPECT_FALSE(cl.State.AutoUpdate);
   // The whole argument quoted, as programs that start others write it.
   EXPECT_EQ(ParseCommandLine("/S \"/D=C:\\Program Files\\Korvane P2P\"").GivenInstallDir, "C:\\Program Files\\Korvane P2P");
   // What follows /D= belongs to the folder, switches or not.
-  EXPECT_FALSE(ParseCommandLine("/S /D=C:\\A /TOOLBAR").Toolbar);
+  EXPECT_FALSE(ParseCommandLine("/S /D=C:\\A /TOOLBAR").State.InstallToolbar);
   EXPECT_EQ(ParseCommandLine("/S /D=C:\\A /TOOLBAR").GivenInstallDir, "C:\\A /TOOLBAR");
 }
 

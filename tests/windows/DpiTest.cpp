@@ -136,8 +136,7 @@ class Dpi : public TWizardTest {
   std::vector<std::string> CutCaptions(TFramePanel& panel) {
     std::vector<std::string> cut;
     tKvButtonBar& bar = *form->PnlButtons;
-    bar.Clear();
-    panel.InitButtons(bar);
+    form->InitButtons(panel);
     for (int slot = 1; slot <= tKvButtonBar::Slots; ++slot) {
       for (const TLbSpeedButton* b : {&bar.LeftButton(slot), &bar.RightButton(slot)}) {
         if (!b->Visible) continue;
@@ -253,7 +252,7 @@ TEST_F(Dpi, ChangeLaysEverythingOutAgainAndBack) {
   // Panels make their windows at their first show: one made after the change stands as one
   // made before it and moved.
   form.reset();
-  form = std::make_unique<TFormMain>(TCommandLine{});
+  form = CreateWizard(TCommandLine{});
   SwitchTo(144);
   ShowTexts();
   EXPECT_EQ(Layout(), at144);

@@ -9,6 +9,7 @@ struct TRecordingEvents : TEngineEvents {
   std::vector<int> Positions;
   int Maximum = 0;
   std::vector<std::string> Statuses, Lines;
+  std::vector<TInstallResult> Settled;
 
   void Progress(int position, int maximum) override {
     Positions.push_back(position);
@@ -16,6 +17,7 @@ struct TRecordingEvents : TEngineEvents {
   }
   void Status(const std::string& text) override { Statuses.push_back(text); }
   void Log(const std::string& line) override { Lines.push_back(line); }
+  void FoldersSettled(const TInstallResult& folders) override { Settled.push_back(folders); }
 
   // A log line that starts with `step` and holds `outcome`.
   bool Logged(const std::string& step, const std::string& outcome) const {

@@ -15,7 +15,9 @@
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinText.h"
 #include "panels/PNL_Error.h"
+#include "tests/windows/TestFiles.h"
 #include "tests/windows/WizardTestUtil.h"
+#include "wizard/Appl_Report.h"
 
 namespace {
 
@@ -62,28 +64,29 @@ class TFailingWindow : public TWindow {
 class ErrorReport : public TWizardTest {
  protected:
   void SetUp() override {
-    saved_ = GReportURL;
-    GReportURL = PackURL(server.Base() + "/report.php?");
+    saved_ = ReportAddress();
+    SetReportAddress(PackURL(server.Base() + "/report.php?"));
     TWizardTest::SetUp();
   }
   void TearDown() override {
     TWizardTest::TearDown();
-    GReportURL = saved_;
+    SetReportAddress(saved_);
   }
+  TPnlError& ErrorPanel() { return dynamic_cast<TPnlError&>(*form->Panel(TPanelId::Error)); }
   static void Fail(const std::string& message) {
     Dispatch([&] { throw std::runtime_error(message); });
   }
-  std::string Shown() const { return Text(GPnlError->StaticText1); }
+  std::string Shown() { return Text(ErrorPanel().StaticText1); }
 
   TLoopbackHttp server;
   std::string saved_;
 };
 
 TEST_F(ErrorReport, ReportCarriesThePanelTitleFoldersAndMessage) {
-  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
-  GDataDir = "C:\\Program Files\\Korvane P2P\\";
-  GAppDataDir = "C:\\users\\me\\Local Settings\\Application Data\\";
-  form->ShowPanel("PnlDisclaimer", false);
+  form->State.InstallDir = "C:\\Program Files\\Korvane P2P\\";
+  form->State.DataDir = "C:\\Program Files\\Korvane P2P\\";
+  form->State.AppDataDir = "C:\\users\\me\\Local Settings\\Application Data\\";
+  form->ShowPanel(TPanelId::Disclaimer, false);
   Fail("File access denied");
 
   EXPECT_EQ(form->HeaderCaption(), "Error");
@@ -108,11 +111,11 @@ TEST_F(ErrorReport, ReportNamesNeitherTheProfileFolderNorTheUser) {
   DWORD size = 256;
   ASSERT_TRUE(GetUserNameW(name, &size));
   const std::string user = Utf8(name);
-  GInstallDir = profile + "\\Korvane P2P\\";
-  GDownloadDir = LowerCase(profile) + "\\Downloads\\";  // typed by hand, in other case
-  GDataDir = local + "\\Korvane P2P\\";
-  GAppDataDir = roaming + "\\";
-  form->ShowPanel("PnlInstall", false);
+  form->State.InstallDir = profile + "\\Korvane P2P\\";
+  form->State.DownloadDir = LowerCase(profile) + "\\Downloads\\";  // typed by hand, in other case
+  form->State.DataDir = local + "\\Korvane P2P\\";
+  form->State.AppDataDir = roaming + "\\";
+  form->ShowPanel(TPanelId::Install, false);
   Fail("Cannot create file \"" + profile + "\\Korvane P2P\\Korvane.Exe\". Access is denied.");
 
   ASSERT_TRUE(server.WaitFor(1));
@@ -134,9 +137,9 @@ TEST_F(ErrorReport, ReportNamesNeitherTheProfileFolderNorTheUser) {
 TEST_F(ErrorReport, MessagesAndFoldersWithAwkwardCharactersArriveWhole) {
   // été, and a Cyrillic folder: UTF-8 through the window and the report.
   const std::string message = "Can't write \"C:\\A & B\\#1\\x=1?y\" 100% \xC3\xA9t\xC3\xA9";
-  GDownloadDir = "D:\\Music & Films #2\\";
-  GInstallDir = "C:\\\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\\";
-  form->ShowPanel("PnlInstall", false);
+  form->State.DownloadDir = "D:\\Music & Films #2\\";
+  form->State.InstallDir = "C:\\\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\\";
+  form->ShowPanel(TPanelId::Install, false);
   Fail(message);
   ASSERT_TRUE(server.WaitFor(1));
   const auto fields = Fields(server.Requests()[0]);
@@ -152,6 +155,45 @@ TEST_F(ErrorReport, MessagesAndFoldersWithAwkwardCharactersArriveWhole) {
   };
   EXPECT_EQ(fields, expected);
   EXPECT_EQ(Shown(), message);
+}
+
+// An installation that fails after it fell back to another folder reports the folders it
+// settled on, not those that were chosen: they are where its files went.
+TEST_F(ErrorReport, AFailedInstallationReportsTheFoldersItSettledOn) {
+  const std::string fallback = ShellFolder(CSIDL_PROGRAM_FILES) + "\\KorvaneP2P\\";
+  const std::string appData = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P\\";
+  const std::string profile = ShellFolder(CSIDL_PROFILE);
+  ASSERT_TRUE(appData.starts_with(profile + "\\"));
+  const std::string reportedAppData = "%USERPROFILE%" + appData.substr(profile.size());
+  auto clean = [&] {
+    RemoveTree(fallback.substr(0, fallback.size() - 1));
+    RemoveTree(appData.substr(0, appData.size() - 1));
+  };
+  clean();
+  // The chosen folder cannot be made; in the fallback a folder stands where the client goes.
+  ASSERT_EQ(SHCreateDirectoryExA(nullptr, (fallback + "Korvane.Exe").c_str(), nullptr), ERROR_SUCCESS);
+  form->State.InstallDir = "Q:\\no such drive\\Korvane P2P\\";
+  form->State.DownloadDir = "C:\\kvtest_downloads\\";
+  form->State.InstallToolbar = false;
+  form->ShowPanel(TPanelId::InstallGo, false);
+  ASSERT_TRUE(Press("&Install Now"));
+  WaitUntil([&] { return !form->EngineRunning(); });
+  EXPECT_EQ(ActiveName(), "PnlError");
+  EXPECT_TRUE(Shown().starts_with("Cannot create file \"" + fallback + "Korvane.Exe\".")) << Shown();
+  ASSERT_TRUE(server.WaitFor(1));
+  const auto fields = Fields(server.Requests()[0]);
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"T", "Korvane"},
+      {"V", "3"},
+      {"A", "\"Installing Korvane P2P\""},
+      {"B", "\"" + fallback + "\""},
+      {"C", "\"C:\\kvtest_downloads\\\""},
+      {"D", "\"" + reportedAppData + "\""},
+      {"E", "\"" + reportedAppData + "\""},
+      {"F", "\"" + Shown() + "\""},
+  };
+  EXPECT_EQ(fields, expected);
+  clean();
 }
 
 TEST_F(ErrorReport, TwoFailuresInSuccessionSendTwoReports) {
@@ -193,7 +235,7 @@ TEST_F(ErrorReport, FullDiskReadsDiskFull) {
       {"I/O error 1120", "I/O error 1120"}, {"Disk full", "Disk full"},
   };
   for (const auto& c : cases) {
-    GPnlError->SetMessage(c.message);
+    ErrorPanel().SetMessage(c.message);
     EXPECT_EQ(Shown(), c.shown) << c.message;
   }
   // The runtime's own error for code 112, through the handler.
@@ -205,7 +247,7 @@ TEST_F(ErrorReport, FullDiskReadsDiskFull) {
 
 TEST_F(ErrorReport, ClipboardHoldsExactlyTheShownText) {
   Dispatch([] { throw EInOutError(112); });
-  SendMessageA(GPnlError->btnClipboard, BM_CLICK, 0, 0);
+  SendMessageA(ErrorPanel().btnClipboard, BM_CLICK, 0, 0);
   ASSERT_TRUE(OpenClipboard(nullptr));
   HANDLE data = GetClipboardData(CF_TEXT);
   ASSERT_NE(data, nullptr);

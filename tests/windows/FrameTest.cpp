@@ -4,37 +4,35 @@
 #include <functional>
 #include <stdexcept>
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
 #include "lib/LIB_Version.h"
 #include "lib/win/WinApp.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 
 // A panel that records how the frame drives it.
 class TProbePanel : public TFramePanel {
  public:
-  TProbePanel(const char* name, const char* title) : TFramePanel(name, title) {}
+  TProbePanel(const char* name, const char* title) : TFramePanel(name, title, {.GoOn = "&Next", .Previous = true}) {}
   void CreateControls() override {
     ++createControls;
-    controlsBeforeFirstShow = beforeShow == 0 && initButtons == 0;
+    controlsBeforeFirstShow = beforeShow == 0;
     Build(*this, std::span(kControls));
-  }
-  void InitButtons(tKvButtonBar& bar) override {
-    ++initButtons;
-    bar.AddLeft("&Exit", 1, 1, [this](TLbSpeedButton&) { ++exitClicks; });
-    bar.AddRight("&Next", 2, 1, [this](TLbSpeedButton&) {
-      ++nextClicks;
-      if (onNext) onNext();
-    });
   }
   void BeforeShow() override { ++beforeShow; }
   void AfterShow() override {
     ++afterShow;
     if (onAfterShow) onAfterShow();
   }
-  int createControls = 0, initButtons = 0, beforeShow = 0, afterShow = 0, exitClicks = 0, nextClicks = 0;
+  bool NextClick() override {
+    ++nextClicks;
+    if (onNext) onNext();
+    return goOn;
+  }
+  void PreviousClick() override { ++previousClicks; }
+  int createControls = 0, beforeShow = 0, afterShow = 0, nextClicks = 0, previousClicks = 0;
   bool controlsBeforeFirstShow = false;
+  bool goOn = false;  // the go-on button stays unless told
   std::function<void()> onNext, onAfterShow;
   HWND Edit1 = nullptr, CheckBox1 = nullptr;
 
@@ -44,17 +42,35 @@ class TProbePanel : public TFramePanel {
   };
 };
 
+// The probes' places: the first panel, then A, which leads on to B, or to C when the state
+// asks for an upgrade.
+constexpr TPanelId kStart = TPanelId::Welcome, kA = TPanelId::Disclaimer, kB = TPanelId::Install,
+                   kC = TPanelId::InstallGo, kError = TPanelId::Error;
+constexpr TRoute kProbeRoutes[] = {
+    {kStart, kA},
+    {kA, kB, kStart, kC, [](const TSetupState& s) { return s.Upgrade; }},
+    {kB, TPanelId::None, kA},
+    {kC, TPanelId::None, kA},
+};
+constexpr TWizardFlow kProbeFlow{.First = kStart, .SelfUpdate = kC, .Failure = kError, .Routes = kProbeRoutes};
+
 class Frame : public testing::Test {
  protected:
-  void SetUp() override {
-    ResetGlobals();
-    form = std::make_unique<TFormMain>(TCommandLine{});
+  void SetUp() override { form = MakeForm(); }
+  // The frame with its probes, on the first one.
+  std::unique_ptr<TFormMain> MakeForm() {
     auto a = std::make_unique<TProbePanel>("PnlProbeA", "Probe A");
     auto b = std::make_unique<TProbePanel>("PNLProbeB", "Probe B");
+    auto c = std::make_unique<TProbePanel>("PnlProbeC", "Probe C");
     probeA = a.get();
     probeB = b.get();
-    form->AddPanel(std::move(a));
-    form->AddPanel(std::move(b));
+    probeC = c.get();
+    TPanels panels;
+    panels.emplace_back(kStart, std::make_unique<TProbePanel>("PnlProbeStart", "Start"));
+    panels.emplace_back(kA, std::move(a));
+    panels.emplace_back(kB, std::move(b));
+    panels.emplace_back(kC, std::move(c));
+    return std::make_unique<TFormMain>(TCommandLine{}, std::move(panels), kProbeFlow);
   }
   void TearDown() override {
     form.reset();
@@ -78,6 +94,7 @@ class Frame : public testing::Test {
   std::unique_ptr<TFormMain> form;
   TProbePanel* probeA = nullptr;
   TProbePanel* probeB = nullptr;
+  TProbePanel* probeC = nullptr;
 };
 
 TEST_F(Frame, WindowGeometryAndCaption) {
@@ -194,7 +211,7 @@ TEST_F(Frame, SetColorsRecoloursOnlyButtonsInUse) {
 }
 
 TEST_F(Frame, ClickFiresOnReleaseAndNotOnHiddenButtons) {
-  form->ShowPanel("PnlProbeA", false);
+  form->ShowPanel(kA, false);
   const TLbSpeedButton& next = Bar().RightButton(1);
   SendMessageA(Bar().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Middle(next));
   EXPECT_TRUE(next.Pressed);
@@ -213,8 +230,61 @@ TEST_F(Frame, ClickFiresOnReleaseAndNotOnHiddenButtons) {
   EXPECT_EQ(probeA->nextClicks, 1);
 }
 
+// The frame puts the declared buttons where every panel has them, and handles "&Exit" itself.
+TEST_F(Frame, DeclaredButtonsStandInTheirPlacesAndExitEndsTheRun) {
+  form->ShowPanel(kA, false);
+  ASSERT_EQ(Bar().LeftCount(), 1);
+  ASSERT_EQ(Bar().RightCount(), 2);
+  const struct {
+    const TLbSpeedButton& button;
+    const char* caption;
+    int id, left;
+  } places[] = {{Bar().LeftButton(1), "&Exit", 1, 5}, {Bar().RightButton(1), "&Next", 2, 618},
+                {Bar().RightButton(2), "&Previous", 3, 523}};
+  for (const auto& p : places) {
+    EXPECT_EQ(p.button.Caption, p.caption);
+    EXPECT_EQ(p.button.Tag, p.id) << p.caption;
+    EXPECT_EQ(p.button.Left, p.left) << p.caption;
+  }
+  ClickBar(Bar().LeftButton(1));
+  EXPECT_TRUE(DrainQuit());
+  EXPECT_EQ(probeA->nextClicks + probeA->previousClicks, 0);
+}
+
+// While panels slide, every button of every panel is ignored, whoever presses it.
+TEST_F(Frame, EveryButtonWaitsWhilePanelsSlide) {
+  form->ShowPanel(kA, false);
+  probeA->goOn = true;
+  form->Busy = true;
+  for (const TLbSpeedButton* b : {&Bar().LeftButton(1), &Bar().RightButton(1), &Bar().RightButton(2)}) ClickBar(*b);
+  EXPECT_EQ(probeA->nextClicks + probeA->previousClicks, 0);
+  EXPECT_EQ(form->ActivePanel(), probeA);
+  EXPECT_FALSE(DrainQuit());
+  form->Busy = false;
+  ClickBar(Bar().RightButton(1));
+  EXPECT_EQ(form->ActivePanel(), probeB);
+}
+
+// Go-on follows the route when the panel accepts its input, its fork when the state takes it;
+// go-back lets the panel forget first.
+TEST_F(Frame, ButtonsFollowTheRoute) {
+  form->ShowPanel(kA, false);
+  ClickBar(Bar().RightButton(1));
+  EXPECT_EQ(form->ActivePanel(), probeA) << "the panel refused its input";
+  probeA->goOn = true;
+  ClickBar(Bar().RightButton(1));
+  EXPECT_EQ(form->ActivePanel(), probeB);
+  ClickBar(Bar().RightButton(2));
+  EXPECT_EQ(probeB->previousClicks, 1);
+  EXPECT_EQ(form->ActivePanel(), probeA);
+  form->State.Upgrade = true;
+  ClickBar(Bar().RightButton(1));
+  EXPECT_EQ(form->ActivePanel(), probeC);
+  EXPECT_EQ(form->HeaderCaption(), "Probe C");
+}
+
 TEST_F(Frame, AcceleratorKeys) {
-  form->ShowPanel("PnlProbeA", false);
+  form->ShowPanel(kA, false);
   PostMessageA(probeA->Edit1, WM_SYSCHAR, 'n', 0);
   ProcessMessages();
   EXPECT_EQ(probeA->nextClicks, 0) << "no keys while the window is not showing";
@@ -231,16 +301,17 @@ TEST_F(Frame, AcceleratorKeys) {
   SetFocus(probeA->CheckBox1);
   key(WM_CHAR, 'N', probeA->CheckBox1);
   EXPECT_EQ(probeA->nextClicks, 2) << "a plain letter presses the button when the focus takes no text";
-  key(WM_SYSCHAR, 'e', probeA->CheckBox1);
-  EXPECT_EQ(probeA->exitClicks, 1);
   Bar().Clear();
   key(WM_SYSCHAR, 'n', probeA->CheckBox1);
   EXPECT_EQ(probeA->nextClicks, 2) << "hidden buttons take no keys";
+  form->InitButtons(*probeA);
+  key(WM_SYSCHAR, 'e', probeA->CheckBox1);
+  EXPECT_TRUE(DrainQuit());
 }
 
 TEST_F(Frame, ClickingTheBarKeepsTheFocusInTheTextBox) {
   form->Show();
-  form->ShowPanel("PnlProbeA", false);
+  form->ShowPanel(kA, false);
   SetFocus(probeA->Edit1);
   ClickBar(Bar().RightButton(1));
   EXPECT_EQ(probeA->nextClicks, 1);
@@ -251,58 +322,64 @@ TEST_F(Frame, ControlsAreMadeOnceJustBeforeTheFirstShow) {
   EXPECT_EQ(probeA->Handle(), nullptr) << "a panel that never showed has no window";
   EXPECT_EQ(probeA->Edit1, nullptr);
   form->Show();
-  form->ShowPanel("PnlProbeA", false);
+  form->ShowPanel(kA, false);
   EXPECT_EQ(probeA->createControls, 1);
   EXPECT_TRUE(probeA->controlsBeforeFirstShow);
   EXPECT_TRUE(IsChild(form->Handle(), probeA->Handle()));
   EXPECT_TRUE(IsChild(probeA->Handle(), probeA->Edit1));
   EXPECT_EQ(GetFocus(), probeA->Edit1) << "the first show already focuses the panel's first control";
   const HWND edit = probeA->Edit1;
-  form->ShowPanel("PNLProbeB", false);
-  form->ShowPanel("PnlProbeA", false);
+  form->ShowPanel(kB, false);
+  form->ShowPanel(kA, false);
   probeA->EnsureControls();
   EXPECT_EQ(probeA->createControls, 1);
   EXPECT_EQ(probeA->Edit1, edit);
   EXPECT_EQ(probeB->createControls, 1);
 }
 
-TEST_F(Frame, ShowPanelByAnyCaseAndUnknownNames) {
-  form->ShowPanel("pnlprobeb", false);
-  EXPECT_EQ(form->ActivePanel(), probeB);
-  EXPECT_EQ(form->HeaderCaption(), "Probe B");
-  EXPECT_TRUE(IsWindowVisible(probeB->Handle()) || !IsWindowVisible(form->Handle()));
-  form->ShowPanel("PnlNoSuchPanel", false);
-  EXPECT_EQ(form->ActivePanel(), probeB);
-  EXPECT_EQ(form->HeaderCaption(), "Probe B");
-  EXPECT_EQ(probeB->initButtons, 1);
+// Tests and the benchmarks put a panel of their own in a panel's place; a place without a
+// panel is a programming error, and changes nothing.
+TEST_F(Frame, ALaterPanelTakesThePlaceAndAnEmptyPlaceIsAnError) {
+  auto other = std::make_unique<TProbePanel>("PnlOther", "Other B");
+  TProbePanel* b2 = other.get();
+  form->AddPanel(kB, std::move(other));
+  form->ShowPanel(kB, false);
+  EXPECT_EQ(form->ActivePanel(), b2);
+  EXPECT_EQ(form->Panel(kB), b2);
+  EXPECT_EQ(form->HeaderCaption(), "Other B");
+  EXPECT_EQ(form->Panel(TPanelId::UpgradeReady), nullptr);
+  EXPECT_THROW(form->ShowPanel(TPanelId::UpgradeReady, false), std::logic_error);
+  EXPECT_EQ(form->ActivePanel(), b2);
+  EXPECT_EQ(form->HeaderCaption(), "Other B");
 }
 
 TEST_F(Frame, EveryShowInitialisesButtonsAndCallsBeforeShow) {
-  form->ShowPanel("PnlProbeA", false);
-  form->ShowPanel("PnlProbeA", false);
-  EXPECT_EQ(probeA->initButtons, 2);
+  form->ShowPanel(kA, false);
+  form->ShowPanel(kA, false);
   EXPECT_EQ(probeA->beforeShow, 2);
   EXPECT_EQ(probeA->afterShow, 2);
   EXPECT_EQ(Bar().LeftCount(), 1) << "no buttons of the previous show are left";
-  EXPECT_EQ(Bar().RightCount(), 1);
+  EXPECT_EQ(Bar().RightCount(), 2);
 }
 
 TEST_F(Frame, SlideIsBusyTakesItsTimeAndEndsInPlace) {
   form->Show();
-  form->ShowPanel("PnlProbeA", false);
+  form->ShowPanel(kA, false);
   RECT before;
   GetWindowRect(Bar().Handle(), &before);
   bool busySeen = false;
   probeB->onAfterShow = [&] { EXPECT_FALSE(form->Busy); };
   // A message queued before the switch is handled during the slide.
   static bool* seen;
+  static TFormMain* sliding;
   seen = &busySeen;
+  sliding = form.get();
   SetTimer(form->Handle(), 0, 0, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(FormMain->Handle(), id);
-    *seen = FormMain->Busy;
+    KillTimer(sliding->Handle(), id);
+    *seen = sliding->Busy;
   });
   const auto t0 = std::chrono::steady_clock::now();
-  form->ShowPanel("PNLProbeB", true);
+  form->ShowPanel(kB, true);
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
   EXPECT_TRUE(busySeen);
   EXPECT_FALSE(form->Busy);
@@ -327,16 +404,12 @@ TEST_F(Frame, FadesInAndShowPanelMakesItOpaque) {
   expected.push_back(255);
   EXPECT_EQ(values, expected);
 
-  TFormMain& f = *form;
   form.reset();
-  (void)f;
-  form = std::make_unique<TFormMain>(TCommandLine{});
-  auto probe = std::make_unique<TProbePanel>("PnlProbeC", "C");
-  form->AddPanel(std::move(probe));
+  form = MakeForm();
   form->Show();
   ProcessMessagesFor(250);
   EXPECT_TRUE(form->AlphaBlend());
-  form->ShowPanel("PnlProbeC", false);
+  form->ShowPanel(kC, false);
   EXPECT_FALSE(form->AlphaBlend());
   ProcessMessagesFor(300);
   EXPECT_FALSE(form->AlphaBlend()) << "the fade does not resume";
@@ -345,13 +418,13 @@ TEST_F(Frame, FadesInAndShowPanelMakesItOpaque) {
 
 TEST_F(Frame, CloseFromOutsideRefusedWhileBusyOrWorking) {
   form->Show();
-  form->ShowPanel("PnlProbeA", false);
+  form->ShowPanel(kA, false);
   probeB->onAfterShow = [&] {
     SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindowVisible(form->Handle())) << "refused while a panel works";
   };
   PostMessageA(form->Handle(), WM_CLOSE, 0, 0);  // arrives during the slide
-  form->ShowPanel("PNLProbeB", true);
+  form->ShowPanel(kB, true);
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
   EXPECT_FALSE(DrainQuit());
 
@@ -363,12 +436,13 @@ TEST_F(Frame, CloseFromOutsideRefusedWhileBusyOrWorking) {
 TEST_F(Frame, HandlerExceptionsReachAppException) {
   auto errorPanel = std::make_unique<TProbePanel>("PnlError", "Error");
   TProbePanel* error = errorPanel.get();
-  form->AddPanel(std::move(errorPanel));
-  form->ShowPanel("PnlProbeA", false);
+  form->AddPanel(kError, std::move(errorPanel));
+  form->ShowPanel(kA, false);
   probeA->onNext = [] { throw std::runtime_error("boom"); };
   ClickBar(Bar().RightButton(1));
   EXPECT_EQ(form->ActivePanel(), error);
   EXPECT_EQ(form->HeaderCaption(), "Error");
+  EXPECT_EQ(form->Failure(), "boom");
   EXPECT_FALSE(form->Busy);
 }
 

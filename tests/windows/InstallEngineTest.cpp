@@ -199,7 +199,12 @@ class InstallEngine : public testing::Test {
     return ReadAll(toolbarLog);
   }
 
-  TInstallPlan plan{kInstall, "C:\\kvtest_downloads\\", 8, "03", true, true};
+  TInstallPlan plan{.InstallDir = kInstall,
+                    .DownloadDir = "C:\\kvtest_downloads\\",
+                    .ConnectionType = 8,
+                    .InstallerTag = "03",
+                    .Toolbar = true,
+                    .DesktopShortcut = true};
   TRecordingEvents events;
   std::string toolbarLog;
 };
@@ -350,6 +355,12 @@ TEST_F(InstallEngine, EachFolderFallback) {
     EXPECT_EQ(r.InstallDir, c.installDir);
     EXPECT_EQ(r.AppDataDir, c.appDataDir);  // the data folder falls back to the installation folder
     EXPECT_EQ(r.DataDir, r.AppDataDir);
+    // The front end learns of the folders it fell back to.
+    ASSERT_EQ(events.Settled.size(), 1u);
+    EXPECT_EQ(events.Settled[0].InstallDir, c.installDir);
+    EXPECT_EQ(events.Settled[0].AppDataDir, c.appDataDir);
+    EXPECT_EQ(events.Settled[0].DataDir, c.appDataDir);
+    EXPECT_EQ(events.Settled[0].DownloadDir, plan.DownloadDir);
     EXPECT_EQ(FileSize(r.InstallDir + "Korvane.Exe"), KClientProgram.USize);
     EXPECT_TRUE(Exists(r.AppDataDir + "Korvane.Dat"));
     EXPECT_TRUE(events.Logged("Installation folder \"Q:\\no such drive\\Korvane P2P\\\"", "failed")) << events.LogText();
@@ -623,10 +634,9 @@ class InstallPanel : public TWizardTest {
   void SetUp() override {
     TWizardTest::SetUp();
     CleanInstallation();
-    GInstallerTag = "03";
-    GInstallDir = kInstall;
-    GDownloadDir = "C:\\kvtest_downloads\\";
-    GInstallToolbar = false;
+    form->State.InstallDir = kInstall;
+    form->State.DownloadDir = "C:\\kvtest_downloads\\";
+    form->State.InstallToolbar = false;
   }
   void TearDown() override {
     TWizardTest::TearDown();
@@ -637,9 +647,9 @@ class InstallPanel : public TWizardTest {
 // The answers go to the engine, its folders come back into the shared state, the completion
 // panel follows; and all the while the window handles what is posted to it at once.
 TEST_F(InstallPanel, RunsTheEngineWithTheAnswersAndStaysResponsive) {
-  GDesktopShortcut = true;
-  GConnectionType = 2;
-  form->ShowPanel("PNLInstallGo", false);
+  form->State.DesktopShortcut = true;
+  form->State.ConnectionType = 2;
+  form->ShowPanel(TPanelId::InstallGo, false);
   ASSERT_TRUE(Press("&Install Now"));
   EXPECT_EQ(ActiveName(), "PNLInstallInstalling");
   EXPECT_TRUE(form->EngineRunning());
@@ -672,6 +682,7 @@ TEST_F(InstallPanel, RunsTheEngineWithTheAnswersAndStaysResponsive) {
   });
   SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);  // no logoff half-way
+  EXPECT_EQ(form->LogoffReason(), "Korvane P2P is being installed");
   WaitUntil([&] { return !form->EngineRunning(); });
   posting = false;
   poster.join();
@@ -684,11 +695,11 @@ TEST_F(InstallPanel, RunsTheEngineWithTheAnswersAndStaysResponsive) {
   EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
 
   EXPECT_EQ(form->HeaderCaption(), "Installation of Korvane P2P ready");
-  EXPECT_EQ(GInstallDir, kInstall);
-  EXPECT_EQ(GAppDataDir, AppData());
-  EXPECT_EQ(GDataDir, AppData());
-  EXPECT_EQ(GDownloadDir, "C:\\kvtest_downloads");
-  EXPECT_EQ(ReadDataFile(ReadAll(GAppDataDir + "Korvane.Dat")).Header.ConnectionSpeed, 45);
+  EXPECT_EQ(form->State.InstallDir, kInstall);
+  EXPECT_EQ(form->State.AppDataDir, AppData());
+  EXPECT_EQ(form->State.DataDir, AppData());
+  EXPECT_EQ(form->State.DownloadDir, "C:\\kvtest_downloads");
+  EXPECT_EQ(ReadDataFile(ReadAll(form->State.AppDataDir + "Korvane.Dat")).Header.ConnectionSpeed, 45);
   EXPECT_TRUE(Exists(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Korvane P2P.Lnk"));
 }
 
@@ -697,7 +708,7 @@ TEST_F(InstallPanel, RunsTheEngineWithTheAnswersAndStaysResponsive) {
 TEST_F(InstallPanel, AFailureEndsOnTheErrorPanel) {
   ForceFolder(std::string(kInstall) + "Korvane.Exe");  // a folder where the program should go
   form->Show();  // accelerators work only in a window that shows
-  form->ShowPanel("PNLInstallGo", false);
+  form->ShowPanel(TPanelId::InstallGo, false);
   PostMessageA(form->Handle(), WM_SYSCHAR, 'i', 0);
   ProcessMessages();
   WaitUntil([&] { return !form->EngineRunning() && ActiveName() == "PnlError"; });
@@ -801,8 +812,8 @@ TEST_F(Ready, StartRunsTheClientMaximizedFromTheFolderUsedAndCloses) {
   const std::string folder = "C:\\kvtest ready\\";
   ForceFolder(folder);
   ASSERT_TRUE(CopyFileA((ExePathFolder() + "programs\\\\Korvane.Exe").c_str(), (folder + "Korvane.Exe").c_str(), FALSE));
-  GInstallDir = folder;
-  form->ShowPanel("PNLInstallReady", false);
+  form->State.InstallDir = folder;
+  form->ShowPanel(TPanelId::InstallReady, false);
   EXPECT_EQ(form->HeaderCaption(), "Installation of Korvane P2P ready");
   EXPECT_EQ(form->PnlButtons->RightButton(1).Caption, "&Start Korvane P2P");
   EXPECT_EQ(form->PnlButtons->RightCount(), 1);
@@ -822,8 +833,8 @@ TEST_F(Ready, StartRunsTheClientMaximizedFromTheFolderUsedAndCloses) {
 }
 
 TEST_F(Ready, ClosesEvenWhenTheClientCannotStartAndSaysHowToStartIt) {
-  GInstallDir = "C:\\kvtest nowhere\\";
-  form->ShowPanel("PNLInstallReady", false);
+  form->State.InstallDir = "C:\\kvtest nowhere\\";
+  form->ShowPanel(TPanelId::InstallReady, false);
   EXPECT_EQ(AnswerMessageBox([&] { ASSERT_TRUE(Press("&Start Korvane P2P")); }),
             "Korvane P2P could not be started. Please start it from the Start menu: Korvane P2P > Korvane P2P.");
   EXPECT_TRUE(QuitPosted());

@@ -86,10 +86,10 @@ struct TScratchFolder {
 template <class TPanel>
 class RoadPanel : public TWizardTest {
  protected:
-  TPanel& Show(const char* name) {
-    form->ShowPanel(name, false);
+  TPanel& Show(TPanelId id) {
+    form->ShowPanel(id, false);
     auto* p = dynamic_cast<TPanel*>(form->ActivePanel());
-    EXPECT_NE(p, nullptr) << name;
+    EXPECT_NE(p, nullptr);
     return *p;
   }
   void Type(HWND edit, const std::string& text) { SetTextOf(edit, text); }
@@ -98,61 +98,61 @@ class RoadPanel : public TWizardTest {
 using ChooseDir = RoadPanel<TPnlInstallChooseDir>;
 
 TEST_F(ChooseDir, FirstShowProposesProgramFilesAndSelectsItsExistingParent) {
-  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
   EXPECT_EQ(form->HeaderCaption(), "Choose installation folder");
   EXPECT_EQ(Text(p.Edit1), ProgramFiles() + "\\Korvane P2P");
-  EXPECT_EQ(GInstallDir, ProgramFiles() + "\\Korvane P2P");
+  EXPECT_EQ(form->State.InstallDir, ProgramFiles() + "\\Korvane P2P");
   ASSERT_TRUE(p.FolderTree);
-  const bool leftOver = GetFileAttributesA(GInstallDir.c_str()) != INVALID_FILE_ATTRIBUTES;
-  EXPECT_EQ(LowerCase(p.FolderTree->Path()), LowerCase(leftOver ? GInstallDir : ProgramFiles()));
+  const bool leftOver = GetFileAttributesA(form->State.InstallDir.c_str()) != INVALID_FILE_ATTRIBUTES;
+  EXPECT_EQ(LowerCase(p.FolderTree->Path()), LowerCase(leftOver ? form->State.InstallDir : ProgramFiles()));
   EXPECT_EQ(Text(p.StaticText1).substr(0, 38), "The installation folder is the folder\r");
 }
 
 TEST_F(ChooseDir, NextStoresTheFolderWithBackslashAsInstallAndDataFolder) {
-  StandIn("PNLInstallChooseDownloadDir");
-  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  StandIn(TPanelId::InstallChooseDownloadDir, "PNLInstallChooseDownloadDir");
+  TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
   Type(p.Edit1, "   D:\\Apps\\Korvane P2P");  // leading blanks go before the check
   ASSERT_TRUE(Press("&Next"));
   EXPECT_EQ(ActiveName(), "PNLInstallChooseDownloadDir");
-  EXPECT_EQ(GInstallDir, "D:\\Apps\\Korvane P2P\\");
-  EXPECT_EQ(GDataDir, "D:\\Apps\\Korvane P2P\\");
+  EXPECT_EQ(form->State.InstallDir, "D:\\Apps\\Korvane P2P\\");
+  EXPECT_EQ(form->State.DataDir, "D:\\Apps\\Korvane P2P\\");
   EXPECT_EQ(Text(p.Edit1), "D:\\Apps\\Korvane P2P");
 }
 
 TEST_F(ChooseDir, RefusedFoldersStayWithTheMessage) {
-  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
   for (const auto& c : kRefusedFolders) {
     SCOPED_TRACE(c.Folder);
     Type(p.Edit1, c.Folder);
     EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), c.Message);
     EXPECT_EQ(ActiveName(), "PnlInstallChooseDir");
-    EXPECT_EQ(GInstallDir, c.Folder);  // stored before the check
+    EXPECT_EQ(form->State.InstallDir, c.Folder);  // stored before the check
     EXPECT_FALSE(Exists("C:\\kvtest_bad"));
   }
 }
 
 // Dots are resolved before the folder is taken: the folder stored is the one that will be used.
 TEST_F(ChooseDir, FolderWithDotsIsTakenAsItsFullPath) {
-  StandIn("PNLInstallChooseDownloadDir");
-  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  StandIn(TPanelId::InstallChooseDownloadDir, "PNLInstallChooseDownloadDir");
+  TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
   Type(p.Edit1, "C:\\Program Files\\..\\.\\Escaped");
   ASSERT_TRUE(Press("&Next"));
   EXPECT_EQ(ActiveName(), "PNLInstallChooseDownloadDir");
-  EXPECT_EQ(GInstallDir, "C:\\Escaped\\");
-  EXPECT_EQ(GDataDir, "C:\\Escaped\\");
+  EXPECT_EQ(form->State.InstallDir, "C:\\Escaped\\");
+  EXPECT_EQ(form->State.DataDir, "C:\\Escaped\\");
 }
 
 TEST_F(ChooseDir, FolderTheCodePageCannotHoldIsRefusedAndNothingWritten) {
   ASSERT_EQ(GetACP(), 1252u) << "the cases are those of a Western system";
-  StandIn("PNLInstallChooseDownloadDir");
+  StandIn(TPanelId::InstallChooseDownloadDir, "PNLInstallChooseDownloadDir");
   for (const auto& c : kScriptFolders) {
     SCOPED_TRACE(c.Folder);
-    TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+    TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
     Type(p.Edit1, c.Folder);
     EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), c.Fits ? "(no message box)" : kCodePageMessage);
     EXPECT_EQ(ActiveName(), c.Fits ? "PNLInstallChooseDownloadDir" : "PnlInstallChooseDir");
     EXPECT_EQ(Text(p.Edit1), c.Folder);  // the box keeps the name whole
-    if (c.Fits) EXPECT_EQ(GInstallDir, std::string(c.Folder) + "\\");
+    if (c.Fits) EXPECT_EQ(form->State.InstallDir, std::string(c.Folder) + "\\");
     EXPECT_FALSE(Exists(c.Folder));
   }
 }
@@ -160,7 +160,7 @@ TEST_F(ChooseDir, FolderTheCodePageCannotHoldIsRefusedAndNothingWritten) {
 TEST_F(ChooseDir, FolderWithTheClientInAnyCaseIsRefused) {
   TScratchFolder folder("C:\\kvtest_existing");
   folder.AddFile("KORVANE.EXE");
-  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
   Type(p.Edit1, folder.Path);
   EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }),
             "Cannot install Korvane P2P in C:\\kvtest_existing\\\rbecause it already exists in this folder.\r"
@@ -170,8 +170,7 @@ TEST_F(ChooseDir, FolderWithTheClientInAnyCaseIsRefused) {
 }
 
 TEST_F(ChooseDir, HiddenCodeShowsTheBuildTagWhichIsNoFolder) {
-  GInstallerTag = "03";
-  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
   Type(p.Edit1, " %~~+71-45QQz ");
   p.Edit1Exit();
   EXPECT_EQ(Text(p.Edit1), "03");
@@ -183,7 +182,7 @@ TEST_F(ChooseDir, HiddenCodeShowsTheBuildTagWhichIsNoFolder) {
 }
 
 TEST_F(ChooseDir, PickingAFolderProposesItsSubFolderNearTheRoot) {
-  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\", "C:\\Korvane P2P"},
       {"C:\\windows", "C:\\windows\\Korvane P2P"},
@@ -196,7 +195,7 @@ TEST_F(ChooseDir, PickingAFolderProposesItsSubFolderNearTheRoot) {
 }
 
 TEST_F(ChooseDir, EnterAndLeavingSelectTheTypedFolderOrItsParentAndKeepTheText) {
-  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\windows\\system32", "c:\\windows\\system32"},
       {"C:\\windows\\nothing here\\", "c:\\windows"},
@@ -219,7 +218,7 @@ TEST_F(ChooseDir, EnterAndLeavingSelectTheTypedFolderOrItsParentAndKeepTheText) 
 TEST_F(ChooseDir, TreeListsFixedDrivesOnly) {
   if (DriveKindsSetUp())
     for (const TTestDriveKind& d : KDriveKinds) ASSERT_EQ(GetDriveTypeA(d.Root().c_str()), d.Kind) << d.Name;
-  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
   std::vector<std::string> fixed, drives;
   for (char letter = 'a'; letter <= 'z'; ++letter)
     if (const std::string root = {letter, ':', '\\'}; GetDriveTypeA(root.c_str()) == DRIVE_FIXED) fixed.push_back(root);
@@ -251,89 +250,89 @@ TEST_F(ChooseDir, TreeListsFixedDrivesOnly) {
 }
 
 TEST_F(ChooseDir, PreviousForgetsTheFolderAndTheNextVisitProposesAgain) {
-  StandIn("PNLInstallChooseDownloadDir");
-  TPnlInstallChooseDir& p = Show("PnlInstallChooseDir");
+  StandIn(TPanelId::InstallChooseDownloadDir, "PNLInstallChooseDownloadDir");
+  TPnlInstallChooseDir& p = Show(TPanelId::InstallChooseDir);
   Type(p.Edit1, "C:\\Elsewhere");
   ASSERT_TRUE(Press("&Next"));
-  form->ShowPanel("PnlInstallChooseDir", false);
+  form->ShowPanel(TPanelId::InstallChooseDir, false);
   EXPECT_EQ(Text(p.Edit1), "C:\\Elsewhere\\");  // kept while moving forward and back
   ASSERT_TRUE(Press("&Previous"));
   EXPECT_EQ(ActiveName(), "PnlInstall");
-  EXPECT_EQ(GInstallDir, "");
-  form->ShowPanel("PnlInstallChooseDir", false);
+  EXPECT_EQ(form->State.InstallDir, "");
+  form->ShowPanel(TPanelId::InstallChooseDir, false);
   EXPECT_EQ(Text(p.Edit1), ProgramFiles() + "\\Korvane P2P");
 }
 
 using DownloadDir = RoadPanel<TPNLInstallChooseDownloadDir>;
 
 TEST_F(DownloadDir, ProposalIsDownloadsOnTheInstallDriveUnlessCHasOne) {
-  GInstallDir = "Z:\\Apps\\Korvane P2P\\";
+  form->State.InstallDir = "Z:\\Apps\\Korvane P2P\\";
   {
-    TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+    TPNLInstallChooseDownloadDir& p = Show(TPanelId::InstallChooseDownloadDir);
     EXPECT_EQ(form->HeaderCaption(), "Choose download folder");
     EXPECT_EQ(Text(p.Edit1), "Z:\\Downloads");
   }
   TScratchFolder downloads("C:\\Downloads");
-  GDownloadDir.clear();
-  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  form->State.DownloadDir.clear();
+  TPNLInstallChooseDownloadDir& p = Show(TPanelId::InstallChooseDownloadDir);
   EXPECT_EQ(Text(p.Edit1), "C:\\Downloads");
   EXPECT_EQ(LowerCase(p.FolderTree->Path()), "c:\\downloads");
 }
 
 TEST_F(DownloadDir, NextAddsTheBackslashInTheBoxAndTheSharedState) {
-  StandIn("PnlInstallChooseConnection");
-  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
-  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  StandIn(TPanelId::InstallChooseConnection, "PNLInstallChooseConnection");
+  form->State.InstallDir = "C:\\Program Files\\Korvane P2P\\";
+  TPNLInstallChooseDownloadDir& p = Show(TPanelId::InstallChooseDownloadDir);
   Type(p.Edit1, "E:\\Shared ");
   ASSERT_TRUE(Press("&Next"));
-  EXPECT_EQ(ActiveName(), "PnlInstallChooseConnection");
-  EXPECT_EQ(GDownloadDir, "E:\\Shared\\");
+  EXPECT_EQ(ActiveName(), "PNLInstallChooseConnection");
+  EXPECT_EQ(form->State.DownloadDir, "E:\\Shared\\");
   EXPECT_EQ(Text(p.Edit1), "E:\\Shared\\");
 }
 
 TEST_F(DownloadDir, RootOrBadTextIsRefusedAndTheStoredFolderKept) {
-  GDownloadDir = "C:\\Before\\";
-  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  form->State.DownloadDir = "C:\\Before\\";
+  TPNLInstallChooseDownloadDir& p = Show(TPanelId::InstallChooseDownloadDir);
   for (const auto& c : kRefusedFolders) {
     SCOPED_TRACE(c.Folder);
     Type(p.Edit1, c.Folder);
     EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), c.Message);
     EXPECT_EQ(ActiveName(), "PNLInstallChooseDownloadDir");
-    EXPECT_EQ(GDownloadDir, "C:\\Before\\");
+    EXPECT_EQ(form->State.DownloadDir, "C:\\Before\\");
     EXPECT_FALSE(Exists("C:\\kvtest_bad"));
   }
 }
 
 TEST_F(DownloadDir, FolderWithDotsIsTakenAsItsFullPathInTheBoxAndTheSharedState) {
-  StandIn("PnlInstallChooseConnection");
-  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
-  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  StandIn(TPanelId::InstallChooseConnection, "PNLInstallChooseConnection");
+  form->State.InstallDir = "C:\\Program Files\\Korvane P2P\\";
+  TPNLInstallChooseDownloadDir& p = Show(TPanelId::InstallChooseDownloadDir);
   Type(p.Edit1, "E:\\Music\\..\\Shared");
   ASSERT_TRUE(Press("&Next"));
-  EXPECT_EQ(ActiveName(), "PnlInstallChooseConnection");
-  EXPECT_EQ(GDownloadDir, "E:\\Shared\\");
+  EXPECT_EQ(ActiveName(), "PNLInstallChooseConnection");
+  EXPECT_EQ(form->State.DownloadDir, "E:\\Shared\\");
   EXPECT_EQ(Text(p.Edit1), "E:\\Shared\\");
 }
 
 TEST_F(DownloadDir, FolderTheCodePageCannotHoldIsRefusedAndTheStoredFolderKept) {
   ASSERT_EQ(GetACP(), 1252u) << "the cases are those of a Western system";
-  StandIn("PnlInstallChooseConnection");
-  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
+  StandIn(TPanelId::InstallChooseConnection, "PNLInstallChooseConnection");
+  form->State.InstallDir = "C:\\Program Files\\Korvane P2P\\";
   for (const auto& c : kScriptFolders) {
     SCOPED_TRACE(c.Folder);
-    GDownloadDir = "C:\\Before\\";
-    TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+    form->State.DownloadDir = "C:\\Before\\";
+    TPNLInstallChooseDownloadDir& p = Show(TPanelId::InstallChooseDownloadDir);
     Type(p.Edit1, c.Folder);
     EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), c.Fits ? "(no message box)" : kCodePageMessage);
-    EXPECT_EQ(ActiveName(), c.Fits ? "PnlInstallChooseConnection" : "PNLInstallChooseDownloadDir");
-    EXPECT_EQ(GDownloadDir, c.Fits ? std::string(c.Folder) + "\\" : "C:\\Before\\");
+    EXPECT_EQ(ActiveName(), c.Fits ? "PNLInstallChooseConnection" : "PNLInstallChooseDownloadDir");
+    EXPECT_EQ(form->State.DownloadDir, c.Fits ? std::string(c.Folder) + "\\" : "C:\\Before\\");
     EXPECT_FALSE(Exists(c.Folder));
   }
 }
 
 TEST_F(DownloadDir, PickingADriveGivesItsDownloadsFolderOthersTakenAsTheyAre) {
-  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
-  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  form->State.InstallDir = "C:\\Program Files\\Korvane P2P\\";
+  TPNLInstallChooseDownloadDir& p = Show(TPanelId::InstallChooseDownloadDir);
   p.FolderTree->SetPath("C:\\");
   EXPECT_EQ(Text(p.Edit1), "C:\\Downloads");
   p.FolderTree->SetPath("C:\\windows");
@@ -341,22 +340,22 @@ TEST_F(DownloadDir, PickingADriveGivesItsDownloadsFolderOthersTakenAsTheyAre) {
 }
 
 TEST_F(DownloadDir, PreviousClearsSoTheProposalIsMadeAgain) {
-  GInstallDir = "Z:\\K\\";
-  GDownloadDir = "Z:\\Mine\\";
-  TPNLInstallChooseDownloadDir& p = Show("PNLInstallChooseDownloadDir");
+  form->State.InstallDir = "Z:\\K\\";
+  form->State.DownloadDir = "Z:\\Mine\\";
+  TPNLInstallChooseDownloadDir& p = Show(TPanelId::InstallChooseDownloadDir);
   EXPECT_EQ(Text(p.Edit1), "Z:\\Mine\\");
   ASSERT_TRUE(Press("&Previous"));
   EXPECT_EQ(ActiveName(), "PnlInstallChooseDir");
-  EXPECT_EQ(GDownloadDir, "");
-  GInstallDir = "Z:\\K\\";
-  form->ShowPanel("PNLInstallChooseDownloadDir", false);
+  EXPECT_EQ(form->State.DownloadDir, "");
+  form->State.InstallDir = "Z:\\K\\";
+  form->ShowPanel(TPanelId::InstallChooseDownloadDir, false);
   EXPECT_EQ(Text(p.Edit1), "Z:\\Downloads");
 }
 
 using Connection = RoadPanel<TPNLInstallChooseConnection>;
 
 TEST_F(Connection, NineKindsDontKnowFirstAndTheChoiceComesBack) {
-  TPNLInstallChooseConnection& p = Show("PNLInstallChooseConnection");
+  TPNLInstallChooseConnection& p = Show(TPanelId::InstallChooseConnection);
   EXPECT_EQ(form->HeaderCaption(), "Select your internet-connection");
   EXPECT_EQ(Text(p.rgConnection), "Internet-connection");
   const char* captions[] = {"Dial-up &Modem < 56KBS", "Dial-up M&odem 56K", "&ISDN", "&ADSL / DSL", "&Cable",
@@ -365,13 +364,13 @@ TEST_F(Connection, NineKindsDontKnowFirstAndTheChoiceComesBack) {
   EXPECT_EQ(p.ItemIndex(), 8);
   EXPECT_EQ(GetFocus(), p.Items[8]);
   ASSERT_TRUE(Press("&Next"));
-  EXPECT_EQ(GConnectionType, 8);
+  EXPECT_EQ(form->State.ConnectionType, 8);
   EXPECT_EQ(ActiveName(), "PNLInstallToolbar");
 
-  form->ShowPanel("PNLInstallChooseConnection", false);
+  form->ShowPanel(TPanelId::InstallChooseConnection, false);
   SendMessageA(p.Items[2], BM_CLICK, 0, 0);
   ASSERT_TRUE(Press("&Next"));
-  EXPECT_EQ(GConnectionType, 2);
+  EXPECT_EQ(form->State.ConnectionType, 2);
   ASSERT_TRUE(Press("&Previous"));
   EXPECT_EQ(ActiveName(), "PNLInstallChooseConnection");
   EXPECT_EQ(p.ItemIndex(), 2);
@@ -380,9 +379,9 @@ TEST_F(Connection, NineKindsDontKnowFirstAndTheChoiceComesBack) {
   // A choice left with Previous is forgotten.
   SendMessageA(p.Items[4], BM_CLICK, 0, 0);
   ASSERT_TRUE(Press("&Previous"));
-  form->ShowPanel("PNLInstallChooseConnection", false);
+  form->ShowPanel(TPanelId::InstallChooseConnection, false);
   EXPECT_EQ(p.ItemIndex(), 2);
-  EXPECT_EQ(GConnectionType, 2);
+  EXPECT_EQ(form->State.ConnectionType, 2);
 }
 
 class Toolbar : public RoadPanel<TPNLInstallToolbar> {
@@ -406,24 +405,25 @@ class Toolbar : public RoadPanel<TPNLInstallToolbar> {
 };
 
 TEST_F(Toolbar, TickedFirstTheStoredChoiceComesBack) {
-  TPNLInstallToolbar& p = Show("PNLInstallToolbar");
-  EXPECT_EQ(form->HeaderCaption(), "Intergrate the Korvane Toolbar in your browser");
+  TPNLInstallToolbar& p = Show(TPanelId::InstallToolbar);
+  EXPECT_EQ(form->HeaderCaption(), "Integrate the Korvane Toolbar in your browser");
   EXPECT_TRUE(Checked(p.CheckBox1));
   SendMessageA(p.CheckBox1, BM_CLICK, 0, 0);
   ASSERT_TRUE(Press("&Next"));
   EXPECT_EQ(ActiveName(), "PNLInstallGo");
-  EXPECT_FALSE(GInstallToolbar);
+  EXPECT_FALSE(form->State.InstallToolbar);
   ASSERT_TRUE(Press("&Previous"));
   EXPECT_EQ(ActiveName(), "PNLInstallToolbar");
   EXPECT_FALSE(Checked(p.CheckBox1));
   // Ticked again but left backwards: not stored.
   SendMessageA(p.CheckBox1, BM_CLICK, 0, 0);
   ASSERT_TRUE(Press("&Previous"));
-  EXPECT_FALSE(GInstallToolbar);
+  EXPECT_FALSE(form->State.InstallToolbar);
 }
 
 TEST_F(Toolbar, LinkOpensTheLicencePageAndStays) {
-  TPNLInstallToolbar& p = Show("PNLInstallToolbar");
+  TPNLInstallToolbar& p = Show(TPanelId::InstallToolbar);
+  EXPECT_EQ(Text(p.Label3), "If you select to install the Korvane toolbar by clicking next, you agree to abide by the ");
   EXPECT_EQ(Text(p.Label4), "license agreement");
   SendMessageA(p.Handle(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED), reinterpret_cast<LPARAM>(p.Label4));
   // The browser fetches the page from the network: the desktop shell starts it with the user's
@@ -442,15 +442,15 @@ TEST_F(Toolbar, LinkOpensTheLicencePageAndStays) {
 using Go = RoadPanel<TPNLInstallGo>;
 
 TEST_F(Go, SummaryOfTheAnswers) {
-  GInstallDir = "C:\\Program Files\\Korvane P2P\\";
-  GDownloadDir = "C:\\Downloads\\";
-  GDesktopShortcut = true;
-  TPNLInstallGo& p = Show("PNLInstallGo");
+  form->State.InstallDir = "C:\\Program Files\\Korvane P2P\\";
+  form->State.DownloadDir = "C:\\Downloads\\";
+  form->State.DesktopShortcut = true;
+  TPNLInstallGo& p = Show(TPanelId::InstallGo);
   EXPECT_EQ(form->HeaderCaption(), "Ready to install");
   EXPECT_EQ(Text(p.Label6), "Installation folder = C:\\Program Files\\Korvane P2P\\");
   EXPECT_EQ(Text(p.Label7), "Download folder = C:\\Downloads\\");
   EXPECT_EQ(Text(p.Label9), "Create shortcut on desktop = Yes");
-  GDesktopShortcut = false;
+  form->State.DesktopShortcut = false;
   ASSERT_TRUE(Press("&Previous"));
   EXPECT_EQ(ActiveName(), "PNLInstallToolbar");
   ASSERT_TRUE(Press("&Next"));

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "panels/PNL_Disclaimer.h"
-#include "panels/PNL_Error.h"
 #include "panels/PNL_Install.h"
 #include "panels/PNL_Welcome.h"
 #include "tests/windows/WizardTestUtil.h"
@@ -46,8 +45,8 @@ TEST_F(Welcome, OfAllPanelsOnlyTheWelcomeHasWindowsAtStart) {
   EXPECT_EQ(panels, std::vector<HWND>{form->ActivePanel()->Handle()});
   EXPECT_NE(GetWindow(form->ActivePanel()->Handle(), GW_CHILD), nullptr);
   // The other panels are there all the same: the last one made, the error panel, takes failures.
-  ASSERT_NE(GPnlError, nullptr);
-  EXPECT_EQ(GPnlError->Handle(), nullptr);
+  ASSERT_NE(form->Panel(TPanelId::Error), nullptr);
+  EXPECT_EQ(form->Panel(TPanelId::Error)->Handle(), nullptr);
 }
 
 // The check of the installer's own file runs beside the welcome panel, which waits for it:
@@ -61,7 +60,7 @@ TEST_F(Welcome, NextWaitsForTheInstallerCheckAndAFailedOneEndsTheRun) {
   EXPECT_EQ(ActiveName(), "PnlDisclaimer");
 
   form.reset();
-  form = std::make_unique<TFormMain>(TCommandLine{});
+  form = CreateWizard(TCommandLine{});
   form->CheckInstallerBeside([] { return std::string("it is cut short"); });
   EXPECT_EQ(AnswerMessageBox([&] { Press("&Next"); }), "The installer is damaged. Please download it again.");
   EXPECT_EQ(ActiveName(), "PnlWelcome");
@@ -108,7 +107,7 @@ TEST_F(Welcome, WordsStayInsideThePictureWidthAndPanelHeight) {
 class Licence : public TWizardTest {
  protected:
   TPnlDisclaimer& Show() {
-    form->ShowPanel("PnlDisclaimer", false);
+    form->ShowPanel(TPanelId::Disclaimer, false);
     return dynamic_cast<TPnlDisclaimer&>(*form->ActivePanel());
   }
 };
@@ -164,9 +163,9 @@ class Choice : public TWizardTest {
  protected:
   void SetUp() override {
     TWizardTest::SetUp();
-    StandIn("PnlInstallChooseDir");
-    StandIn("PnlUpgradeFindDir");
-    form->ShowPanel("PnlInstall", false);
+    StandIn(TPanelId::InstallChooseDir, "PnlInstallChooseDir");
+    StandIn(TPanelId::UpgradeFindDir, "PnlUpgradeFindDir");
+    form->ShowPanel(TPanelId::Install, false);
     panel = dynamic_cast<TPnlInstall*>(form->ActivePanel());
     ASSERT_NE(panel, nullptr);
   }
@@ -177,8 +176,8 @@ TEST_F(Choice, UntouchedNextInstallsWithDesktopShortcut) {
   EXPECT_EQ(form->HeaderCaption(), "Install or upgrade?");
   ASSERT_TRUE(Press("&Next"));
   EXPECT_EQ(ActiveName(), "PnlInstallChooseDir");
-  EXPECT_FALSE(GUpgrade);
-  EXPECT_TRUE(GDesktopShortcut);
+  EXPECT_FALSE(form->State.Upgrade);
+  EXPECT_TRUE(form->State.DesktopShortcut);
 }
 
 TEST_F(Choice, UpgradeWithoutShortcutAndTheChoiceSurvivesGoingBack) {
@@ -187,10 +186,10 @@ TEST_F(Choice, UpgradeWithoutShortcutAndTheChoiceSurvivesGoingBack) {
   EXPECT_FALSE(Checked(panel->RadioButton1));
   ASSERT_TRUE(Press("&Next"));
   EXPECT_EQ(ActiveName(), "PnlUpgradeFindDir");
-  EXPECT_TRUE(GUpgrade);
-  EXPECT_FALSE(GDesktopShortcut);
+  EXPECT_TRUE(form->State.Upgrade);
+  EXPECT_FALSE(form->State.DesktopShortcut);
   // The upgrade choice's way back.
-  form->ShowPanel("PnlInstall", true);
+  form->ShowPanel(TPanelId::Install, true);
   EXPECT_TRUE(Checked(panel->RadioButton2));
   EXPECT_FALSE(Checked(panel->RadioButton1));
   EXPECT_FALSE(Checked(panel->CheckBox1));
@@ -199,7 +198,7 @@ TEST_F(Choice, UpgradeWithoutShortcutAndTheChoiceSurvivesGoingBack) {
   EXPECT_FALSE(Checked(panel->RadioButton2));
   ASSERT_TRUE(Press("&Next"));
   EXPECT_EQ(ActiveName(), "PnlInstallChooseDir");
-  EXPECT_FALSE(GUpgrade);
+  EXPECT_FALSE(form->State.Upgrade);
 }
 
 TEST_F(Choice, PreviousLeadsToTheLicence) {

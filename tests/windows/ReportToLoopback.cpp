@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "lib/LIB_kvURL.h"
-#include "panels/PNL_Error.h"
+#include "wizard/Appl_Report.h"
 
 namespace {
 class TReportToLoopback : public testing::Environment {
  public:
-  void SetUp() override { GReportURL = PackURL("http://127.0.0.1:9/report.php?"); }
+  void SetUp() override { SetReportAddress(PackURL("http://127.0.0.1:9/report.php?")); }
 };
 const testing::Environment* const kReportToLoopback = testing::AddGlobalTestEnvironment(new TReportToLoopback);
 }  // namespace

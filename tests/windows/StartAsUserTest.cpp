@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/EngineRun.h"
 #include "lib/win/Elevation.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
@@ -16,6 +15,7 @@
 #include "panels/PNL_Install.h"
 #include "tests/windows/TestFiles.h"
 #include "tests/windows/WizardTestUtil.h"
+#include "wizard/Appl_Report.h"
 
 namespace {
 
@@ -94,15 +94,15 @@ TEST_F(StartForUser, CompletionPanelsStartTheClientThroughTheShellAskAgainThenSa
         "Client start, try 3 of 4" + tryFailed, "Client start, try 4 of 4" + tryFailed,
         "Client not started: the user was told to start it from the Start menu"}},
   };
-  for (const char* panel : {"PNLInstallReady", "PNLUpgradeReady"}) {
+  for (const TPanelId panel : {TPanelId::InstallReady, TPanelId::UpgradeReady}) {
     for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(panel) + ", shell answers " + std::to_string(c.answers.size()));
+      SCOPED_TRACE(std::to_string(static_cast<int>(panel)) + ", shell answers " + std::to_string(c.answers.size()));
       TWizardTest::TearDown();  // a fresh wizard for each case
       TWizardTest::SetUp();
       OpenAppLog(log_);
       TScriptedShell::Asked.clear();
       TScriptedShell::Answers = c.answers;
-      GInstallDir = "C:\\Program Files\\Korvane P2P\\";
+      form->State.InstallDir = "C:\\Program Files\\Korvane P2P\\";
       form->ShowPanel(panel, false);
       EXPECT_EQ(AnswerMessageBox([&] { ASSERT_TRUE(Press("&Start Korvane P2P")); }), c.messageBox);
       // The same request every time: the client, maximized, in its own folder.
@@ -144,20 +144,21 @@ TEST_F(StartForUser, SupportLinksOpenTheMailProgramThroughTheShell) {
     SendMessageA(GetParent(label), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED), reinterpret_cast<LPARAM>(label));
   };
   const struct {
-    const char* panel;
+    TPanelId panel;
+    const char* name;
     std::function<HWND(TFramePanel*)> link;
   } cases[] = {
-      {"PnlInstall", [](TFramePanel* p) { return static_cast<TPnlInstall*>(p)->Label18; }},
-      {"PnlError", [](TFramePanel* p) { return static_cast<TPnlError*>(p)->Label5; }},
+      {TPanelId::Install, "PnlInstall", [](TFramePanel* p) { return static_cast<TPnlInstall*>(p)->Label18; }},
+      {TPanelId::Error, "PnlError", [](TFramePanel* p) { return static_cast<TPnlError*>(p)->Label5; }},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.panel);
+    SCOPED_TRACE(c.name);
     TScriptedShell::Asked.clear();
     form->ShowPanel(c.panel, false);
     click(c.link(form->ActivePanel()));
     EXPECT_EQ(TScriptedShell::Asked,
               std::vector<std::string>{"mailto:help@korvane.example|||" + std::to_string(SW_SHOWNORMAL)});
-    EXPECT_EQ(ActiveName(), c.panel);
+    EXPECT_EQ(ActiveName(), c.name);
   }
 }
 

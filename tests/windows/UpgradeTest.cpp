@@ -26,6 +26,7 @@
 #include "tests/windows/EngineEvents.h"
 #include "tests/windows/LoopbackHttp.h"
 #include "tests/windows/WizardTestUtil.h"
+#include "wizard/Appl_Report.h"
 
 namespace {
 
@@ -67,10 +68,10 @@ class TTestDrives : public TWin32FindPlatform {
 class Upgrade : public TWizardTest {
  protected:
   void SetUp() override {
-    savedURL_ = GReportURL;
-    GReportURL = PackURL(server_.Base() + "/report.php?");
+    savedURL_ = ReportAddress();
+    SetReportAddress(PackURL(server_.Base() + "/report.php?"));
     TWizardTest::SetUp();
-    engine = Add(std::make_unique<TPNLUpgradeUpgrading>());
+    engine = Add(TPanelId::UpgradeUpgrading, std::make_unique<TPNLUpgradeUpgrading>());
     Clean();
     savedEnd_ = TPNLUpgradeUpgrading::EndProcess;
     TPNLUpgradeUpgrading::Retry.Step = std::chrono::milliseconds(5);
@@ -81,7 +82,7 @@ class Upgrade : public TWizardTest {
     TPNLUpgradeUpgrading::EndProcess = savedEnd_;
     TWizardTest::TearDown();
     Clean();
-    GReportURL = savedURL_;
+    SetReportAddress(savedURL_);
   }
   static void Clean() {
     RemoveTree("C:\\kvtest upgrade");
@@ -93,25 +94,27 @@ class Upgrade : public TWizardTest {
     s.pop_back();
     return s;
   }
-  // A panel of the test's own that wins over the wizard's.
+  // A panel of the test's own in the place of the wizard's.
   template <class T>
-  T* Add(std::unique_ptr<T> panel) {
+  T* Add(TPanelId id, std::unique_ptr<T> panel) {
     T* raw = panel.get();
-    form->AddPanel(std::move(panel));
+    form->AddPanel(id, std::move(panel));
     return raw;
   }
   template <class T>
-  T& Panel(const char* name) {
-    form->ShowPanel(name, false);
+  T& Panel(TPanelId id) {
+    form->ShowPanel(id, false);
     return *dynamic_cast<T*>(form->ActivePanel());
   }
   // Runs the engine as the upgrade button does, until it has handed over: its failure
   // reaches the error panel.
   void RunEngine() {
-    Dispatch([&] { form->ShowPanel("PNLUpgradeUpgrading", false); });
+    Dispatch([&] { form->ShowPanel(TPanelId::UpgradeUpgrading, false); });
     WaitUntil([&] { return !form->EngineRunning(); });
   }
-  std::string ErrorShown() const { return Text(GPnlError->StaticText1); }
+  std::string ErrorShown() const {
+    return Text(dynamic_cast<TPnlError&>(*form->Panel(TPanelId::Error)).StaticText1);
+  }
 
   static constexpr char kDir[] = "C:\\kvtest upgrade\\Korvane P2P\\";
   TPNLUpgradeUpgrading* engine = nullptr;
@@ -131,11 +134,13 @@ class Search : public Upgrade {
     Upgrade::SetUp();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);  // no installation of an earlier test comes first
   }
+  // Shows the search, which runs on the engine's worker, and waits until it has handed over.
   void Find() {
-    StandIn("PnlUpgradeStart");
-    searched = Add(std::make_unique<TPnlUpgradeFindDir>());
+    StandIn(TPanelId::UpgradeStart, "PNLUpgradeStart");
+    searched = Add(TPanelId::UpgradeFindDir, std::make_unique<TPnlUpgradeFindDir>());
     searched->Platform = &drives;
-    form->ShowPanel("PnlUpgradeFindDir", false);
+    form->ShowPanel(TPanelId::UpgradeFindDir, false);
+    WaitUntil([&] { return !form->EngineRunning(); });
   }
   TTestDrives drives;
   TPnlUpgradeFindDir* searched = nullptr;
@@ -149,9 +154,9 @@ TEST_F(Search, FindsEveryCopyOnTheFixedDrivesSortedWithoutRegardToCase) {
     WriteText(path, "x");
   }
   Find();
-  EXPECT_EQ(GFoundInstallations, (std::vector<std::string>{"K:\\alpha\\deep\\KORVANE.EXE", "K:\\Zeta\\korvane.exe",
+  EXPECT_EQ(form->State.FoundInstallations, (std::vector<std::string>{"K:\\alpha\\deep\\KORVANE.EXE", "K:\\Zeta\\korvane.exe",
                                                           "L:\\apps\\Korvane.exe"}));
-  EXPECT_EQ(ActiveName(), "PnlUpgradeStart");
+  EXPECT_EQ(ActiveName(), "PNLUpgradeStart");
   EXPECT_EQ(Text(searched->Label12), "0% complete");
   EXPECT_EQ(Text(searched->StaticText4),
             "Now searching for installed Korvane P2P versions on your hard disks.\rThis can take a few moments.");
@@ -166,16 +171,16 @@ TEST_F(Search, HiddenFoldersAreSkippedButHiddenFilesFound) {
   ASSERT_TRUE(SetFileAttributesA((k + "\\secret").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY));
   ASSERT_TRUE(SetFileAttributesA((k + "\\open\\korvane.exe").c_str(), FILE_ATTRIBUTE_HIDDEN));
   Find();
-  EXPECT_EQ(GFoundInstallations, (std::vector<std::string>{"K:\\open\\korvane.exe"}));
+  EXPECT_EQ(form->State.FoundInstallations, (std::vector<std::string>{"K:\\open\\korvane.exe"}));
 }
 
 TEST_F(Search, NoFindShowsTheMessageAndGoesBack) {
   SHCreateDirectoryExA(nullptr, (TTestDrives::Base + "K\\empty").c_str(), nullptr);
-  GFoundInstallations = {"stale"};
+  form->State.FoundInstallations = {"stale"};
   EXPECT_EQ(AnswerMessageBox([&] { Find(); }),
             "No installed Korvane P2P versions could be found,\ror the found Korvane P2P versions are newer "
             "than\rthe one in this installation. An upgrade is\rnot possible.");
-  EXPECT_TRUE(GFoundInstallations.empty());
+  EXPECT_TRUE(form->State.FoundInstallations.empty());
   EXPECT_EQ(ActiveName(), "PnlInstall");
 }
 
@@ -193,7 +198,7 @@ TEST_F(Search, TheRegisteredInstallationComesFirstAndNothingBehindALinkIsOffered
   SHCreateDirectoryExA(nullptr, (TTestDrives::Base + "K\\0").c_str(), nullptr);
   WriteText(planted, "x");
   Find();
-  EXPECT_EQ(GFoundInstallations, (std::vector<std::string>{registered + "Korvane.Exe", "K:\\0\\korvane.exe"}));
+  EXPECT_EQ(form->State.FoundInstallations, (std::vector<std::string>{registered + "Korvane.Exe", "K:\\0\\korvane.exe"}));
 
   ASSERT_TRUE(MakeFolderLink(linked, registered));
   EXPECT_EQ(UpgradeChoices({linked + "\\korvane.exe", "C:\\KVTEST REGISTERED\\Korvane P2P\\korvane.exe"}),
@@ -257,9 +262,9 @@ TEST(SearchDriveKinds, FixedDrivesOnlyAndWithRemovableAndRamDisks) {
 // ---- choice ----
 
 TEST_F(Upgrade, ChoiceListsTheFoldersInOrderAndUpgradesTheFirstUntouched) {
-  StandIn("PnlUpgradeUpgrading");
-  GFoundInstallations = {"C:\\a\\korvane.exe", "d:\\B c\\Korvane.exe", "E:\\korvane.exe"};
-  auto& panel = Panel<TPNLUpgradeStart>("PNLUpgradeStart");
+  StandIn(TPanelId::UpgradeUpgrading, "PNLUpgradeUpgrading");
+  form->State.FoundInstallations = {"C:\\a\\korvane.exe", "d:\\B c\\Korvane.exe", "E:\\korvane.exe"};
+  auto& panel = Panel<TPNLUpgradeStart>(TPanelId::UpgradeStart);
   EXPECT_EQ(form->HeaderCaption(), "Ready to upgrade");
   EXPECT_EQ(Text(panel.Label13), "Upgrade Korvane P2P installed in:");
   ASSERT_EQ(SendMessageA(panel.ComboBoxUpgrade, CB_GETCOUNT, 0, 0), 3);
@@ -271,14 +276,14 @@ TEST_F(Upgrade, ChoiceListsTheFoldersInOrderAndUpgradesTheFirstUntouched) {
   }
   EXPECT_EQ(SendMessageA(panel.ComboBoxUpgrade, CB_GETCURSEL, 0, 0), 0);
   ASSERT_TRUE(Press("&Upgrade"));
-  EXPECT_EQ(GInstallDir, "C:\\a\\");
-  EXPECT_EQ(ActiveName(), "PnlUpgradeUpgrading");
+  EXPECT_EQ(form->State.InstallDir, "C:\\a\\");
+  EXPECT_EQ(ActiveName(), "PNLUpgradeUpgrading");
 }
 
 TEST_F(Upgrade, ChoiceTakesThePickedFolderAndOffersPreviousAndExit) {
-  StandIn("PnlUpgradeUpgrading");
-  GFoundInstallations = {"C:\\a\\korvane.exe", "D:\\b\\korvane.exe"};
-  auto& panel = Panel<TPNLUpgradeStart>("PNLUpgradeStart");
+  StandIn(TPanelId::UpgradeUpgrading, "PNLUpgradeUpgrading");
+  form->State.FoundInstallations = {"C:\\a\\korvane.exe", "D:\\b\\korvane.exe"};
+  auto& panel = Panel<TPNLUpgradeStart>(TPanelId::UpgradeStart);
   EXPECT_EQ(form->PnlButtons->LeftButton(1).Caption, "&Exit");
   EXPECT_EQ(form->PnlButtons->RightButton(1).Caption, "&Upgrade");
   EXPECT_EQ(form->PnlButtons->RightButton(2).Caption, "&Previous");
@@ -290,9 +295,9 @@ TEST_F(Upgrade, ChoiceTakesThePickedFolderAndOffersPreviousAndExit) {
 
   SendMessageA(panel.ComboBoxUpgrade, CB_SETCURSEL, 1, 0);
   ASSERT_TRUE(Press("&Upgrade"));
-  EXPECT_EQ(GInstallDir, "D:\\b\\");
+  EXPECT_EQ(form->State.InstallDir, "D:\\b\\");
 
-  Panel<TPNLUpgradeStart>("PNLUpgradeStart");
+  Panel<TPNLUpgradeStart>(TPanelId::UpgradeStart);
   ASSERT_TRUE(Press("&Previous"));
   EXPECT_EQ(ActiveName(), "PnlInstall");
 }
@@ -303,7 +308,7 @@ TEST_F(Upgrade, RewritesBothProgramsAndTheLinksAndLeavesTheRestAlone) {
   SHCreateDirectoryExA(nullptr, WithoutSlash(kDir).c_str(), nullptr);
   WriteText(std::string(kDir) + "Korvane.Exe", "old client");
   WriteText(std::string(kDir) + "KVInst.Dat", "settings");
-  GInstallDir = kDir;
+  form->State.InstallDir = kDir;
   RunEngine();
   EXPECT_EQ(ActiveName(), "PNLUpgradeReady");
   EXPECT_EQ(form->HeaderCaption(), "Upgrade of Korvane P2P ready");
@@ -325,7 +330,7 @@ TEST_F(Upgrade, RewritesBothProgramsAndTheLinksAndLeavesTheRestAlone) {
 }
 
 TEST_F(Upgrade, ADeletedFolderIsMadeAgainWithItsParents) {
-  GInstallDir = kDir;
+  form->State.InstallDir = kDir;
   RunEngine();
   EXPECT_EQ(ActiveName(), "PNLUpgradeReady");
   EXPECT_EQ(FileSize(std::string(kDir) + "Korvane.Exe"), KClientProgram.USize);
@@ -338,7 +343,7 @@ TEST_F(Upgrade, AnUninstallerInUseEndsOnTheErrorPanelWithTheBarWhereTheClientLef
   WriteText(uninstaller, "old uninstaller");
   TFileHandle lock(CreateFileA(uninstaller.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(lock);
-  GInstallDir = kDir;
+  form->State.InstallDir = kDir;
   RunEngine();
   EXPECT_EQ(ActiveName(), "PnlError");
   EXPECT_TRUE(ErrorShown().starts_with("Cannot create file \"" + uninstaller + "\".")) << ErrorShown();
@@ -358,7 +363,7 @@ class Locked : public Upgrade {
     WriteText(client, "old client");
     lock.reset(CreateFileA(client.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
-    GInstallDir = kDir;
+    form->State.InstallDir = kDir;
   }
   // Runs the engine while a timer watches Label1; the lock goes once `unlockAfter` messages were seen.
   void RunWatched(size_t unlockAfter) {
@@ -400,7 +405,7 @@ TEST_F(Locked, ThreeFailedAttemptsEachShowTheirNumberThenTheFourthSucceeds) {
 TEST_F(Locked, AFileThatStaysLockedKeepsTheOldClientAndEndsOnTheErrorPanelInBothModes) {
   for (bool autoUpdate : {false, true}) {
     Lock();
-    GAutoUpdate = autoUpdate;
+    form->State.AutoUpdate = autoUpdate;
     seen.clear();
     RunWatched(0);
     EXPECT_EQ(seen.size(), static_cast<size_t>(KUpgradeAttempts - 1)) << autoUpdate;
@@ -413,6 +418,21 @@ TEST_F(Locked, AFileThatStaysLockedKeepsTheOldClientAndEndsOnTheErrorPanelInBoth
     EXPECT_FALSE(Exists(std::string(kDir) + "Uninstall.Exe"));
     EXPECT_TRUE(exitCodes.empty());
   }
+}
+
+// While the upgrade works (the self-update runs on the same panel), Windows asks before a logoff
+// and names the upgrade as the reason; afterwards the session may end again.
+TEST_F(Locked, ALogoffMeanwhileIsHeldWithTheUpgradeAsItsReason) {
+  Lock();
+  Dispatch([&] { form->ShowPanel(TPanelId::UpgradeUpgrading, false); });
+  ASSERT_TRUE(form->EngineRunning());
+  EXPECT_EQ(form->LogoffReason(), "Korvane P2P is being upgraded");
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+  lock.reset();
+  WaitUntil([&] { return !form->EngineRunning(); });
+  EXPECT_EQ(ActiveName(), "PNLUpgradeReady");
+  EXPECT_EQ(form->LogoffReason(), "");
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
 }
 
 // The engine alone, without a window: a client held open for two attempts.
@@ -518,10 +538,10 @@ TEST(WriteReplacing, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
 TEST_F(Upgrade, SelfUpdateFromTheCommandLineWaitsThenStartsTheClientMaximizedAndEndsWithCodeZero) {
   // The window shows the engine on its own, as at a real start with this command line.
   form.reset();
-  form = std::make_unique<TFormMain>(ParseCommandLine("/autoupdate C:\\kvtest upgrade\\Korvane P2P"));
-  engine = Add(std::make_unique<TPNLUpgradeUpgrading>());
-  EXPECT_TRUE(GAutoUpdate);
-  EXPECT_EQ(GInstallDir, kDir);
+  form = CreateWizard(ParseCommandLine("/autoupdate C:\\kvtest upgrade\\Korvane P2P"));
+  engine = Add(TPanelId::UpgradeUpgrading, std::make_unique<TPNLUpgradeUpgrading>());
+  EXPECT_TRUE(form->State.AutoUpdate);
+  EXPECT_EQ(form->State.InstallDir, kDir);
   TPNLUpgradeUpgrading::Retry.Step = std::chrono::milliseconds(200);
   const DWORD start = GetTickCount();
   while (exitCodes.empty() && GetTickCount() - start < 30000) ProcessMessagesFor(20);
@@ -543,8 +563,8 @@ TEST_F(Upgrade, SelfUpdateFromTheCommandLineWaitsThenStartsTheClientMaximizedAnd
 // ---- completion ----
 
 TEST_F(Upgrade, CompletionOffersExitAndStartAndClosesEvenWhenTheClientCannotStartSayingHow) {
-  GInstallDir = "C:\\kvtest nowhere\\";
-  form->ShowPanel("PNLUpgradeReady", false);
+  form->State.InstallDir = "C:\\kvtest nowhere\\";
+  form->ShowPanel(TPanelId::UpgradeReady, false);
   EXPECT_EQ(form->PnlButtons->LeftButton(1).Caption, "&Exit");
   EXPECT_EQ(form->PnlButtons->RightButton(1).Caption, "&Start Korvane P2P");
   EXPECT_EQ(form->PnlButtons->RightButton(1).Width, 120);

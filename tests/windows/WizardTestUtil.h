@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "app/Appl_Globals.h"
-#include "app/Form_Main.h"
+#include "app/Appl_Panels.h"
 #include "lib/LIB_Random.h"
 #include "lib/win/Controls.h"
 #include "lib/win/WinApp.h"
+#include "wizard/Form_Main.h"
 
 // Stands in for a panel of the wizard that a test must not run (a search of the drives).
 class TStandInPanel : public TFramePanel {
@@ -21,9 +21,8 @@ class TStandInPanel : public TFramePanel {
 class TWizardTest : public testing::Test {
  protected:
   void SetUp() override {
-    ResetGlobals();
     ResetRandom();
-    form = std::make_unique<TFormMain>(TCommandLine{});
+    form = CreateWizard(TCommandLine{});
   }
   void TearDown() override {
     form.reset();
@@ -32,8 +31,8 @@ class TWizardTest : public testing::Test {
     }
   }
 
-  // Adds a stand-in that wins over a real panel of that name.
-  void StandIn(const char* name) { form->AddPanel(std::make_unique<TStandInPanel>(name, name)); }
+  // Adds a stand-in, named `name`, that takes the place of the real panel.
+  void StandIn(TPanelId id, const char* name) { form->AddPanel(id, std::make_unique<TStandInPanel>(name, name)); }
 
   std::string ActiveName() const { return form->ActivePanel() ? form->ActivePanel()->Name() : ""; }
 

@@ -4,10 +4,10 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "app/Form_Main.h"
+#include "app/Appl_Panels.h"
 #include "lib/LIB_kvURL.h"
 #include "lib/win/WinApp.h"
-#include "panels/PNL_Error.h"
+#include "wizard/Appl_Report.h"
 
 int main(int argc, char**) {
   InitApplication();
@@ -15,12 +15,12 @@ int main(int argc, char**) {
     std::ofstream(ExePath() + ".restarted") << GetCommandLineA();
     return 0;
   }
-  GReportURL = PackURL("http://127.0.0.1:9/report.php?");
-  TFormMain form({});
-  form.Show();
+  SetReportAddress(PackURL("http://127.0.0.1:9/report.php?"));
+  const auto form = CreateWizard({});
+  form->Show();
   Dispatch([] { throw std::runtime_error("probe failure"); });
-  if (form.ActivePanel() != GPnlError) return 2;
-  PostMessageA(form.Handle(), WM_SYSCHAR, 'r', 0);
+  if (form->ActivePanel() != form->Panel(TPanelId::Error)) return 2;
+  PostMessageA(form->Handle(), WM_SYSCHAR, 'r', 0);
   ProcessMessagesFor(5000);
   return 3;  // the restart should have ended the process
 }

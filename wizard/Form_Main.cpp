@@ -1,15 +1,12 @@
-#include "app/Form_Main.h"
+#include "wizard/Form_Main.h"
 
-#include "app/Appl_Globals.h"
-#include "app/EngineRun.h"
-#include "app/SilentInstall.h"
-#include "lib/LIB_Text.h"
+#include <stdexcept>
+
 #include "lib/LIB_Version.h"
 #include "lib/win/SelfCheck.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
-
-TFormMain* FormMain = nullptr;
+#include "wizard/Appl_Report.h"
 
 namespace {
 constexpr UINT_PTR kTimer1 = 1, kAlphaBlendTimer = 2;
@@ -78,8 +75,7 @@ class TFormMain::TPageHost : public TWindow {
   }
 };
 
-TFormMain::TFormMain(const TCommandLine& args) {
-  FormMain = this;
+TFormMain::TFormMain(const TCommandLine& args, TPanels panels, const TWizardFlow& flow) : flow_(flow) {
   RECT r{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
   const int w = r.right - r.left, h = r.bottom - r.top;
@@ -104,7 +100,7 @@ TFormMain::TFormMain(const TCommandLine& args) {
   PnlButtons = std::make_unique<tKvButtonBar>(Handle(), kButtons.left, kButtons.top, kButtons.right - kButtons.left);
   PlaceParts();
   SetPreTranslate([this](MSG& msg) { return PreTranslate(msg); }, Handle());
-  FormCreate(args);
+  FormCreate(args, std::move(panels));
   SetTimer(Handle(), kTimer1, 150, nullptr);
 }
 
@@ -114,17 +110,16 @@ TFormMain::~TFormMain() {
   SetExceptionHandler(nullptr);
   // Panels go before the window that hosts them.
   pages_.clear();
-  if (FormMain == this) FormMain = nullptr;
 }
 
-void TFormMain::FormCreate(const TCommandLine& args) {
+void TFormMain::FormCreate(const TCommandLine& args, TPanels panels) {
   SetWindowTextW(Handle(), Wide(std::string("Install Korvane P2P ") + KProductVersion).c_str());
   PnlButtons->SetColors(clWhite, clLime, clNavy, clFormBlue, clCream);
-  CreatePanels();
-  ApplyCommandLine(args);
+  for (auto& [id, panel] : panels) AddPanel(id, std::move(panel));
+  State = args.State;
   Busy = false;
   SetExceptionHandler([this](const std::string& message) { AppException(message); });
-  ShowPanel("PnlWelcome", false);
+  ShowPanel(flow_.First, false);
 }
 
 void TFormMain::Show() {
@@ -140,7 +135,7 @@ void TFormMain::FormShow() {
 
 void TFormMain::Timer1Timer() {
   KillTimer(Handle(), kTimer1);
-  if (GAutoUpdate) ShowPanel("PNLUpgradeUpgrading", true);
+  if (State.AutoUpdate) ShowPanel(flow_.SelfUpdate, true);
 }
 
 void TFormMain::AlphaBlendTimerTimer() {
@@ -188,20 +183,55 @@ std::vector<TFramePanel*> TFormMain::Panels() const {
   return panels;
 }
 
-void TFormMain::AddPanel(std::unique_ptr<TFramePanel> panel) {
-  panel->SetPage(PageControl->Handle());
-  auto sheet = std::make_unique<TTabSheet>();
-  sheet->Name = panel->Name();
-  sheet->Panel = std::move(panel);
-  pages_.push_back(std::move(sheet));
+TFramePanel* TFormMain::Panel(TPanelId id) const {
+  const TTabSheet* sheet = FindPanelSheet(id);
+  return sheet ? sheet->Panel.get() : nullptr;
 }
 
-TFormMain::TTabSheet* TFormMain::FindPanelSheet(const std::string& PanelName) {
+void TFormMain::AddPanel(TPanelId id, std::unique_ptr<TFramePanel> panel) {
+  panel->Host(*this, PageControl->Handle());
+  pages_.push_back(std::make_unique<TTabSheet>(TTabSheet{id, std::move(panel)}));
+}
+
+TFormMain::TTabSheet* TFormMain::FindPanelSheet(TPanelId id) const {
   TTabSheet* found = nullptr;
-  const std::string wanted = LowerCase(PanelName);
-  for (auto& page : pages_)
-    if (LowerCase(page->Name) == wanted) found = page.get();
+  for (const auto& page : pages_)
+    if (page->Id == id) found = page.get();
   return found;
+}
+
+const TRoute& TFormMain::Route() const {
+  for (const TRoute& r : flow_.Routes)
+    if (active_ && r.Panel == active_->Id) return r;
+  throw std::logic_error("the current panel has no route");
+}
+
+void TFormMain::Next() {
+  const TRoute& r = Route();
+  ShowPanel(r.When && r.When(State) ? r.Otherwise : r.Next, true);
+}
+
+void TFormMain::Previous() { ShowPanel(Route().Previous, true); }
+
+void TFormMain::InitButtons(TFramePanel& panel) {
+  PnlButtons->Clear();
+  const TPanelButtons& b = panel.Buttons;
+  if (!b.GoOn) return;
+  // Every button of every panel waits while panels slide.
+  auto click = [this](std::function<void()> f) {
+    return [this, f = std::move(f)](TLbSpeedButton&) {
+      if (!Busy) f();
+    };
+  };
+  PnlButtons->AddLeft("&Exit", 1, 1, click([this] { Close(); }));
+  PnlButtons->AddRight(b.GoOn, 2, b.GoOnWidth, click([this, &panel] {
+                         if (panel.NextClick()) Next();
+                       }));
+  if (b.Previous)
+    PnlButtons->AddRight("&Previous", 3, 1, click([this, &panel] {
+                           panel.PreviousClick();
+                           Previous();
+                         }));
 }
 
 void TFormMain::PlaceParts() {
@@ -218,11 +248,11 @@ void TFormMain::Slide(int step, double waitMs) {
   }
 }
 
-void TFormMain::ShowPanel(const std::string& PanelName, bool Animate) {
+void TFormMain::ShowPanel(TPanelId id, bool Animate) {
   KillTimer(Handle(), kAlphaBlendTimer);
   SetAlphaBlend(false, 255);
-  TTabSheet* sheet = FindPanelSheet(PanelName);
-  if (!sheet) return;
+  TTabSheet* sheet = FindPanelSheet(id);
+  if (!sheet) throw std::logic_error("no panel " + std::to_string(static_cast<int>(id)));
   TFramePanel* panel = sheet->Panel.get();
 
   // A failure half-way must not leave the parts off screen or every button ignored:
@@ -252,8 +282,7 @@ void TFormMain::ShowPanel(const std::string& PanelName, bool Animate) {
   SetFocus(first && IsChild(panel->Handle(), first) ? first : Handle());
   headerCaption_ = panel->Title;
   PnlHeader->SetCaption(panel->Title);
-  PnlButtons->Clear();
-  panel->InitButtons(*PnlButtons);
+  InitButtons(*panel);
   panel->BeforeShow();
   if (Animate) {
     Slide(-70, 1000.0 / 15.0);
@@ -269,11 +298,22 @@ void TFormMain::ShowPanel(const std::string& PanelName, bool Animate) {
   panel->AfterShow();
 }
 
-void TFormMain::SetEngineRunning(bool running) {
+void TFormMain::SetEngineRunning(bool running, const std::string& logoffReason) {
   engineRunning_ = running;
+  logoffReason_ = running ? logoffReason : "";
   // Windows asks before it logs off or shuts down, and shows the reason to the user.
-  if (running) ShutdownBlockReasonCreate(Handle(), L"Korvane P2P is being installed");
+  if (!logoffReason_.empty()) ShutdownBlockReasonCreate(Handle(), Wide(logoffReason_).c_str());
   else ShutdownBlockReasonDestroy(Handle());
+}
+
+// The funnel that calls it refuses to re-enter it, so a failure while the error panel is being
+// shown cannot loop.
+void TFormMain::AppException(const std::string& message) {
+  AppLog().Line("Outcome: failed, " + message + " (exit code 2)");
+  exitCode_ = KExitFailed;
+  SendErrorReport(HeaderCaption(), {State.InstallDir, State.DownloadDir, State.DataDir, State.AppDataDir}, message);
+  failure_ = message;
+  ShowPanel(flow_.Failure, true);
 }
 
 void TFormMain::Close() {
@@ -361,7 +401,7 @@ LRESULT TFormMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_QUERYENDSESSION:
       // A session that ended now would leave the installation half made.
-      return engineRunning_ ? FALSE : TRUE;
+      return logoffReason_.empty() ? TRUE : FALSE;
     case WM_COMMAND:
       if (lp == 0) return 0;  // Enter and Esc as the dialog manager reports them: no default buttons here
       break;

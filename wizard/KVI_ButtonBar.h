@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LbSpeedButton.h"
+#include "wizard/LbSpeedButton.h"
 #include "lib/win/Window.h"
 
 using TNotifyEvent = std::function<void(TLbSpeedButton& Sender)>;

@@ -1,23 +1,23 @@
-#include "app/EngineRun.h"
+#include "wizard/EngineRun.h"
 
 #include <objbase.h>
 
-#include "app/Form_Main.h"
+#include <commctrl.h>
+
+#include <memory>
+
+#include "lib/win/Controls.h"
 #include "lib/win/WinApp.h"
+#include "payload/GB_Payload.h"
+#include "wizard/Appl_Report.h"
+#include "wizard/Form_Main.h"
 
 namespace {
 constexpr UINT kRunOnUi = WM_APP + 7;
-
-std::unique_ptr<TInstallLog>& LogInstance() {
-  static std::unique_ptr<TInstallLog> log = std::make_unique<TInstallLog>();
-  return log;
-}
 }  // namespace
 
-TInstallLog& AppLog() { return *LogInstance(); }
-void OpenAppLog(const std::string& file) { LogInstance() = std::make_unique<TInstallLog>(file); }
-
-TEngineRun::TEngineRun(THandlers handlers) : handlers_(std::move(handlers)) {}
+TEngineRun::TEngineRun(THandlers handlers, std::string logoffReason)
+    : handlers_(std::move(handlers)), logoffReason_(std::move(logoffReason)) {}
 
 TEngineRun::~TEngineRun() {
   worker_.Join();
@@ -29,12 +29,13 @@ TEngineRun::~TEngineRun() {
     delete reinterpret_cast<std::function<void()>*>(msg.lParam);
 }
 
-void TEngineRun::Start(std::function<TDone(TEngineEvents&)> work) {
+void TEngineRun::Start(TFormMain& frame, std::function<TDone(TEngineEvents&)> work) {
   worker_.Join();
   // The window that carries the engine's reports is made at the first run, not with the
   // progress panels: they are made before the wizard's first frame.
   if (!Handle()) CreateHandle(L"KvEngineRun", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
-  if (FormMain) FormMain->SetEngineRunning(true);
+  frame_ = &frame;
+  frame_->SetEngineRunning(true, logoffReason_);
   worker_ = TThread([this, work = std::move(work)] {
     const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     TDone done;
@@ -57,7 +58,7 @@ void TEngineRun::Start(std::function<TDone(TEngineEvents&)> work) {
 
 void TEngineRun::Finish() {
   worker_.Join();
-  if (FormMain) FormMain->SetEngineRunning(false);
+  frame_->SetEngineRunning(false);
   // The last position the engine reported, whether or not its message came first.
   if (handlers_.Progress && maximum_ > 0) handlers_.Progress(position_, maximum_);
 }
@@ -81,6 +82,12 @@ void TEngineRun::Status(const std::string& text) {
 
 void TEngineRun::Log(const std::string& line) { AppLog().Line(line); }
 
+void TEngineRun::FoldersSettled(const TInstallResult& folders) {
+  Post([this, folders] {
+    if (handlers_.FoldersSettled) handlers_.FoldersSettled(folders);
+  });
+}
+
 void TEngineRun::Post(std::function<void()> f) {
   auto* call = new std::function<void()>(std::move(f));
   if (!PostMessageW(Handle(), kRunOnUi, 0, reinterpret_cast<LPARAM>(call))) delete call;
@@ -92,4 +99,13 @@ LRESULT TEngineRun::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   const std::unique_ptr<std::function<void()>> call(reinterpret_cast<std::function<void()>*>(lp));
   (*call)();
   return 0;
+}
+
+std::string ProgressCaption(int percent) { return std::to_string(percent) + "% complete"; }
+
+void ShowProgress(HWND bar, HWND caption, int position) {
+  SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  const auto shown = SendMessageW(bar, PBM_GETPOS, 0, 0);
+  const auto maximum = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
+  SetTextOf(caption, ProgressCaption(RoundPercent(shown, maximum)));
 }

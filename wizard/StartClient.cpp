@@ -1,9 +1,9 @@
-#include "app/StartClient.h"
+#include "wizard/StartClient.h"
 
 #include <windows.h>
 
-#include "app/EngineRun.h"
-#include "app/Form_Main.h"
+#include "wizard/Appl_Report.h"
+#include "wizard/Form_Main.h"
 #include "engine/EngineSteps.h"
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinApp.h"
@@ -14,9 +14,9 @@ constexpr int kTries = 4;
 constexpr double kPauseMs = 500;
 }  // namespace
 
-void StartInstalledClient(const std::string& program) {
+void StartInstalledClient(TFormMain& frame, const std::string& program) {
   // Nothing else is pressed, and the window is not closed, while the shell is being asked.
-  FormMain->Busy = true;
+  frame.Busy = true;
   TStarted started = TStarted::Failed;
   for (int tried = 1;; ++tried) {
     started = StartAsUser(program, "", SW_SHOWMAXIMIZED);
@@ -29,8 +29,8 @@ void StartInstalledClient(const std::string& program) {
     if (tried == kTries) break;
     ProcessMessagesFor(kPauseMs);
   }
-  FormMain->Busy = false;
+  frame.Busy = false;
   if (started != TStarted::Failed) return;
   AppLog().Line("Client not started: the user was told to start it from the Start menu");
-  MessageBoxW(FormMain->Handle(), Wide(KClientNotStarted).c_str(), L"Install Korvane P2P", MB_OK | MB_ICONWARNING);
+  MessageBoxW(frame.Handle(), Wide(KClientNotStarted).c_str(), L"Install Korvane P2P", MB_OK | MB_ICONWARNING);
 }

@@ -1,9 +1,9 @@
-#include "app/Frame_Panel.h"
+#include "wizard/Frame_Panel.h"
 
 #include "lib/win/WinApp.h"
 
-TFramePanel::TFramePanel(std::string componentName, std::string title)
-    : TControlHost(clPanelSky), Title(std::move(title)), name_(std::move(componentName)) {}
+TFramePanel::TFramePanel(std::string componentName, std::string title, TPanelButtons buttons)
+    : TControlHost(clPanelSky), Title(std::move(title)), Buttons(buttons), name_(std::move(componentName)) {}
 
 void TFramePanel::EnsureControls() {
   if (Handle()) return;
@@ -12,7 +12,8 @@ void TFramePanel::EnsureControls() {
   CreateControls();
 }
 
-void TFramePanel::InitButtons(tKvButtonBar&) {}
 void TFramePanel::BeforeShow() {}
 void TFramePanel::AfterShow() {}
+bool TFramePanel::NextClick() { return true; }
+void TFramePanel::PreviousClick() {}
 void TFramePanel::CreateControls() {}

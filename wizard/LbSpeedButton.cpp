@@ -1,4 +1,4 @@
-#include "app/LbSpeedButton.h"
+#include "wizard/LbSpeedButton.h"
 
 #include "lib/win/Controls.h"
 #include "lib/win/WinApp.h"

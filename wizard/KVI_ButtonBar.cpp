@@ -1,4 +1,4 @@
-#include "app/KVI_ButtonBar.h"
+#include "wizard/KVI_ButtonBar.h"
 
 #include "lib/win/Accessible.h"
 #include "lib/win/Controls.h"
