@@ -216,17 +216,17 @@ bool ShellExecuteAsDesktop(const std::string& target, const std::string& argumen
 
 }  // namespace
 
-bool (*GDesktopShellExecute)(const std::string& target, const std::string& arguments, const std::string& folder,
+bool (*DesktopShellExecute)(const std::string& target, const std::string& arguments, const std::string& folder,
                              int show) = ShellExecuteAsDesktop;
 
 TStarted StartAsUser(const std::string& program, const std::string& arguments, int show) {
   if (RunsElevated())
-    return GDesktopShellExecute(program, arguments, FolderPart(program), show) ? TStarted::AsUser : TStarted::Failed;
+    return DesktopShellExecute(program, arguments, FolderPart(program), show) ? TStarted::AsUser : TStarted::Failed;
   return StartProgram(QuotedCommand(program, arguments), show) ? TStarted::Direct : TStarted::Failed;
 }
 
 TStarted OpenAsUser(const std::string& address) {
-  if (RunsElevated()) return GDesktopShellExecute(address, "", "", SW_SHOWNORMAL) ? TStarted::AsUser : TStarted::Failed;
+  if (RunsElevated()) return DesktopShellExecute(address, "", "", SW_SHOWNORMAL) ? TStarted::AsUser : TStarted::Failed;
   const auto done = reinterpret_cast<INT_PTR>(
       ShellExecuteW(nullptr, nullptr, Wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   return done > 32 ? TStarted::Direct : TStarted::Failed;

@@ -89,5 +89,5 @@ TStarted OpenAsUser(const std::string& address);
 // The desktop shell's own ShellExecute of `target` (a program or an address) in working folder
 // `folder`: what it starts gets the token of the signed-in user's shell. False when there is no
 // desktop shell or it could not start it. Tests replace it to see what would be started and how.
-extern bool (*GDesktopShellExecute)(const std::string& target, const std::string& arguments,
+extern bool (*DesktopShellExecute)(const std::string& target, const std::string& arguments,
                                     const std::string& folder, int show);

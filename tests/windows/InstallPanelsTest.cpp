@@ -394,14 +394,14 @@ class Toolbar : public RoadPanel<TPNLInstallToolbar> {
   void SetUp() override {
     RoadPanel::SetUp();
     opened.clear();
-    GDesktopShellExecute = &Record;
+    DesktopShellExecute = &Record;
   }
   void TearDown() override {
-    GDesktopShellExecute = saved;
+    DesktopShellExecute = saved;
     RoadPanel::TearDown();
   }
   static inline std::vector<std::string> opened;
-  decltype(GDesktopShellExecute) saved = GDesktopShellExecute;
+  decltype(DesktopShellExecute) saved = DesktopShellExecute;
 };
 
 TEST_F(Toolbar, TickedFirstTheStoredChoiceComesBack) {

@@ -50,15 +50,15 @@ class StartForUser : public TWizardTest {
     TWizardTest::SetUp();
     TScriptedShell::Asked.clear();
     TScriptedShell::Answers = {true};
-    saved_ = GDesktopShellExecute;
-    GDesktopShellExecute = &TScriptedShell::Ask;
+    saved_ = DesktopShellExecute;
+    DesktopShellExecute = &TScriptedShell::Ask;
     char temp[MAX_PATH];
     log_ = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "kvtest start.log";
   }
   void TearDown() override {
     OpenAppLog("");
     DeleteFileA(log_.c_str());
-    GDesktopShellExecute = saved_;
+    DesktopShellExecute = saved_;
     TWizardTest::TearDown();
   }
   // The log so far; it is closed for good.
@@ -71,7 +71,7 @@ class StartForUser : public TWizardTest {
     return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
   }
 
-  decltype(GDesktopShellExecute) saved_ = nullptr;
+  decltype(DesktopShellExecute) saved_ = nullptr;
   std::string log_;
 };
 
@@ -135,7 +135,7 @@ TEST_F(StartForUser, NoDesktopShellNoStartAtAll) {
 
 // The shell says S_FALSE when it was asked but could not start the program: that is no start.
 TEST_F(StartForUser, RealShellCannotStartWhatIsNotThere) {
-  GDesktopShellExecute = saved_;
+  DesktopShellExecute = saved_;
   EXPECT_EQ(StartAsUser("C:\\kvtest nowhere\\Korvane.Exe", "", SW_SHOWNORMAL), TStarted::Failed);
 }
 
