@@ -105,13 +105,6 @@ std::string WindowText(HWND h) {
   return buf;
 }
 
-std::string RegString(const char* name) {
-  char buf[MAX_PATH];
-  DWORD size = sizeof buf;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, KUninstallKey, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
-    return "(missing)";
-  return buf;
-}
 
 long long RegNumber(const char* name) {
   DWORD value = 0, size = sizeof value;
@@ -151,14 +144,14 @@ void ExpectUninstallEntry(const std::string& appData) {
       {"URLInfoAbout", site + "/p2p/"},
       {"HelpLink", site + "/p2p/help"},
   };
-  for (const auto& [name, value] : texts) EXPECT_EQ(RegString(name), value) << name;
+  for (const auto& [name, value] : texts) EXPECT_EQ(UninstallEntryValue(name), value) << name;
   EXPECT_EQ(RegNumber("EstimatedSize"), (FilesIn(inst) + FilesIn(appData) + 1023) / 1024);
   EXPECT_EQ(RegNumber("NoModify"), 1);
   EXPECT_EQ(RegNumber("NoRepair"), 1);
 
   // The shell finds the icon where the entry says.
   wchar_t icon[MAX_PATH] = L"";
-  Wide(RegString("DisplayIcon")).copy(icon, MAX_PATH - 1);
+  Wide(UninstallEntryValue("DisplayIcon")).copy(icon, MAX_PATH - 1);
   const int index = PathParseIconLocationW(icon);
   EXPECT_EQ(LowerCase(Utf8(icon)), LowerCase(inst + "Korvane.Exe"));
   EXPECT_EQ(index, 0);
@@ -401,7 +394,7 @@ TEST_F(InstallEngine, GivenFolderThatCannotBeUsedEndsTheRunWithNothingWritten) {
     for (const std::string& f : {ShellFolder(CSIDL_PROGRAM_FILES) + "\\KorvaneP2P", std::string("C:\\Korvane"), AppData(),
                                  ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P"})
       EXPECT_FALSE(Exists(f)) << f;
-    EXPECT_EQ(RegString("DisplayName"), "(missing)");
+    EXPECT_EQ(UninstallEntryValue("DisplayName"), "(missing)");
   }
 }
 

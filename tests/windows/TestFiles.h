@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/LIB_InstallPaths.h"
 #include "lib/win/WinHandles.h"
 #include "lib/win/WinText.h"
 
@@ -143,4 +144,13 @@ inline bool RemoveFolderLink(const std::string& link) {
   if (!RunUnix("/bin/rm", "-f", {link})) return false;
   for (int i = 0; i < 100 && Exists(link); ++i) Sleep(50);
   return !Exists(link);
+}
+
+// A text value of the product's uninstall entry; "(missing)" when there is none.
+inline std::string UninstallEntryValue(const char* name) {
+  char buf[MAX_PATH] = "";
+  DWORD size = sizeof buf;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, KUninstallKey, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
+    return "(missing)";
+  return buf;
 }

@@ -466,13 +466,6 @@ TEST(UpgradeEngine, RetriesWhileTheClientIsInUseThenReplacesIt) {
   RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P");
 }
 
-std::string EntryText(const char* name) {
-  char buf[MAX_PATH] = "";
-  DWORD size = sizeof buf;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, KUninstallKey, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
-    return "(missing)";
-  return buf;
-}
 
 // The entry an older version left, with two values of its own, is rewritten for the upgraded
 // folder; its size counts the client data file wherever the installation keeps it.
@@ -504,9 +497,9 @@ TEST(UpgradeEngine, RewritesTheUninstallEntryForTheUpgradedFolder) {
     TRecordingEvents events;
     RunUpgrade(TUpgradePlan{dir, false, {}}, events);
     EXPECT_TRUE(events.Logged("Uninstall entry in the registry", ": done")) << events.LogText();
-    EXPECT_EQ(EntryText("DisplayVersion"), KProductVersion);
-    EXPECT_EQ(EntryText("InstallLocation"), dir);
-    EXPECT_EQ(EntryText("QuietUninstallString"), "\"" + dir + "Uninstall.Exe\" /S");
+    EXPECT_EQ(UninstallEntryValue("DisplayVersion"), KProductVersion);
+    EXPECT_EQ(UninstallEntryValue("InstallLocation"), dir);
+    EXPECT_EQ(UninstallEntryValue("QuietUninstallString"), "\"" + dir + "Uninstall.Exe\" /S");
     DWORD size = 0, bytes = sizeof size;
     EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, KUninstallKey, "EstimatedSize", RRF_RT_REG_DWORD, nullptr, &size, &bytes),
               ERROR_SUCCESS);

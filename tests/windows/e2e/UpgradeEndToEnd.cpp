@@ -34,15 +34,6 @@ void Register(const std::string& folder) {
             ERROR_SUCCESS);
 }
 
-
-std::string EntryValue(const char* name) {
-  char buf[MAX_PATH] = "";
-  DWORD size = sizeof buf;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, KUninstallKey, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
-    return "(missing)";
-  return buf;
-}
-
 // Closes the client that the self-update started; true when there was one, maximized.
 bool CloseStartedClient() {
   HWND client = nullptr;
@@ -90,8 +81,8 @@ TEST(SelfUpdate, ClientHeldOpenForAWhileIsReplacedAndStartedAndTheRestIsUntouche
                                   std::string("Outcome: upgraded")})
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   // The list of installed programs shows the folder just updated, at the new version.
-  EXPECT_EQ(EntryValue("InstallLocation"), kDir);
-  EXPECT_EQ(EntryValue("DisplayVersion"), KProductVersion);
+  EXPECT_EQ(UninstallEntryValue("InstallLocation"), kDir);
+  EXPECT_EQ(UninstallEntryValue("DisplayVersion"), KProductVersion);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, KUninstallKey);
   for (const char* name : {"Korvane.Exe", "Uninstall.Exe", "KVInst.Dat"}) DeleteFileA((kDir + name).c_str());
   RemoveDirectoryA(kDir.c_str());
@@ -315,7 +306,7 @@ TEST_F(UpgradeRoad, InstalledByTheWizardThenUpgradedThenUninstalled) {
   RemoveTree(group);
   RegSetKeyValueA(HKEY_LOCAL_MACHINE, KUninstallKey, "DisplayVersion", REG_SZ, "4.38", 5);
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, KUninstallKey, "QuietUninstallString");
-  ASSERT_EQ(EntryValue("DisplayVersion"), "4.38");
+  ASSERT_EQ(UninstallEntryValue("DisplayVersion"), "4.38");
   const std::string dataFile = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Korvane P2P\\Korvane.Dat";
   const std::string settings = ReadAll(dir + "KVInst.Dat"), removal = ReadAll(dir + "UnInstall.dat"),
                     data = ReadAll(dataFile);
@@ -338,8 +329,8 @@ TEST_F(UpgradeRoad, InstalledByTheWizardThenUpgradedThenUninstalled) {
   EXPECT_EQ(LowerCase(ReadLink(group + "\\Korvane P2P Uninstall.Lnk").Target), LowerCase(dir + "Uninstall.Exe"));
   EXPECT_EQ(ReadLink(group + "\\Korvane P2P On the Web.Lnk").Description, "Korvane P2P On the web");
   EXPECT_EQ(ReadLink(group + "\\Korvane P2P Help.Lnk").Description, "Korvane P2P Help");
-  EXPECT_EQ(EntryValue("DisplayVersion"), KProductVersion);
-  EXPECT_EQ(EntryValue("QuietUninstallString"), "\"" + dir + "Uninstall.Exe\" /S");
+  EXPECT_EQ(UninstallEntryValue("DisplayVersion"), KProductVersion);
+  EXPECT_EQ(UninstallEntryValue("QuietUninstallString"), "\"" + dir + "Uninstall.Exe\" /S");
 
   Uninstall(dir);  // the upgraded uninstaller
   EXPECT_FALSE(Exists(dir));
