@@ -71,7 +71,9 @@ int RunSilentInstallation(const TCommandLine& cl, const std::string& commandLine
            "\", connection " + std::to_string(plan.ConnectionType) + ", desktop link " +
            (plan.DesktopShortcut ? "yes" : "no") + ", toolbar " + (plan.Toolbar ? "yes" : "no"));
 
-  const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  // A run without windows: the multithreaded apartment needs none of its own, where a
+  // single-threaded one would make a hidden window, and load the display's driver for it.
+  const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
   TLogEvents events(log, state);
   int code = KExitInstalled;
   try {

@@ -24,7 +24,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # and the stack protector's guard, which every program that links the core needs.
 set(KV_STACK_GUARD ${CMAKE_SOURCE_DIR}/lib/win/StackGuard.cpp)
 set(KV_CORE_WIN_SOURCES ${CMAKE_SOURCE_DIR}/lib/win/LIB_DataPlatform_Win.cpp ${CMAKE_SOURCE_DIR}/lib/win/WinText.cpp
-    ${CMAKE_SOURCE_DIR}/lib/win/FileByHandle.cpp ${KV_STACK_GUARD})
+    ${CMAKE_SOURCE_DIR}/lib/win/FileByHandle.cpp ${CMAKE_SOURCE_DIR}/lib/win/StaticGuards.cpp ${KV_STACK_GUARD})
 target_sources(kvcore PRIVATE ${KV_CORE_WIN_SOURCES})
 target_link_libraries(kvcore PUBLIC ole32 oleaut32)
 

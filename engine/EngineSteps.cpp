@@ -4,7 +4,6 @@
 
 #include <exception>
 #include <vector>
-#include <stdexcept>
 
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
@@ -66,16 +65,15 @@ std::vector<TShortcut> StartMenuLinks(TEngineEvents& events, const std::string& 
 }
 
 void SaveShortcuts(TEngineEvents& events, const std::vector<TShortcut>& links) {
-  // The Start menu and the desktop are the user's folders: each is held while the links are
-  // saved, and an old link file, or a link a user put in its place, goes first, so that saving
-  // follows nothing there.
+  // The Start menu and the desktop are the user's folders: each is held while its links are
+  // written, and a link file goes in as a new file, never through whatever stands at its name.
+  // The links come grouped by folder.
   std::vector<THeldFolder> held;
-  for (const TShortcut& link : links) {
-    held.emplace_back(FolderPart(link.LinkFile));
-    if (!RemovePlainFile(link.LinkFile)) throw EInOutError(static_cast<int>(GetLastError()));
-  }
-  // Saving a link costs the shell tens of milliseconds of waiting, each one on its own: the
-  // links are saved side by side. The first failure is the step's.
+  std::string folder;
+  for (const TShortcut& link : links)
+    if (FolderPart(link.LinkFile) != folder) held.emplace_back(folder = FolderPart(link.LinkFile));
+  // Each link costs the shell a few milliseconds of work of its own: they are made side by side.
+  // The first failure is the step's.
   std::vector<std::exception_ptr> failure(links.size());
   {
     std::vector<TThread> savers;

@@ -17,6 +17,7 @@
 #include "lib/win/WinApp.h"
 #include "lib/win/WinHandles.h"
 #include "lib/win/WinText.h"
+#include "lib/win/WinThread.h"
 #include "payload/GB_KORVANE_DAT.h"
 #include "payload/GB_Payload.h"
 #include "payload/win/GB_KorvaneP2P_exe.h"
@@ -187,6 +188,39 @@ std::string WriteDataFileWhole(const std::string& file, const TDataFileValues& v
   return downloadDir;
 }
 
+// Starts the toolbar installer on a thread of its own, so that the installation goes on while
+// the desktop shell is asked to start it. The thread joins the shell's kind of apartment as soon
+// as the installation begins, since that alone can take as long as writing the programs. The
+// log says how the start went once it is known, however the installation ends.
+class TToolbarStart {
+ public:
+  explicit TToolbarStart(TEngineEvents& events) : events_(events), thread_([this] { Run(); }) {}
+  // The installer is written at `program`: it may be started.
+  void Start(const std::string& program) {
+    program_ = program;
+    SetEvent(go_.get());
+  }
+  ~TToolbarStart() {
+    SetEvent(go_.get());
+    thread_.Join();
+    if (!program_.empty()) events_.Log("Toolbar installer started: " + StartedText(started_));
+  }
+
+ private:
+  void Run() {
+    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    WaitForSingleObject(go_.get(), INFINITE);
+    if (!program_.empty()) started_ = StartAsUser(program_, "/s -silent", SW_MINIMIZE);
+    if (com) CoUninitialize();
+  }
+
+  TEngineEvents& events_;
+  std::string program_;
+  TStarted started_ = TStarted::Failed;
+  TKernelHandle go_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  TThread thread_;  // last, so that it starts once the rest is in place
+};
+
 }  // namespace
 
 TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) {
@@ -194,6 +228,8 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
   auto percent = [&](int p) { events.Progress(PercentPosition(maximum, p), maximum); };
   auto bar = [&](int value) { events.Progress(value, maximum); };
 
+  std::optional<TToolbarStart> toolbarStart;
+  if (plan.Toolbar) toolbarStart.emplace(events);
   TInstallResult r;
   std::string chosen = plan.InstallDir;
   if (!chosen.ends_with('\\')) chosen += '\\';
@@ -225,8 +261,7 @@ TInstallResult RunInstallation(const TInstallPlan& plan, TEngineEvents& events) 
       WriteToolbarInstaller(toolbar);
       written = true;
     });
-    if (written)
-      events.Log("Toolbar installer started: " + StartedText(StartAsUser(toolbar, "/s -silent", SW_MINIMIZE)));
+    if (written) toolbarStart->Start(toolbar);
   } else {
     events.Log("Toolbar installer: skipped, not chosen");
   }

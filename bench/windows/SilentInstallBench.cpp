@@ -1,7 +1,9 @@
 // Under Wine: a whole silent installation, from process start to exit, of our installer against
 // an NSIS installer of the same programs (bench/nsis/peer-silent.nsi, built by
-// scripts/bench-setup.sh), alternating in the same run. Every run starts from a clean machine and
-// installs into a folder that does not exist yet, so each one does the same work.
+// scripts/bench-setup.sh), alternating in the same run. Ours runs twice in each round: as /S, and
+// as /S /TOOLBAR, which also writes the toolbar installer and has the desktop shell start it.
+// Every run starts from a clean machine and installs into a folder that does not exist yet, so
+// each one does the same work.
 //   SilentInstallBench.exe [RUNS [OURS.exe [NSIS.exe]]]   (at least 7 runs)
 #include <windows.h>
 #include <shlobj.h>
@@ -34,7 +36,8 @@ bool UninstallEntryWritten() {
 
 // What a successful run leaves behind, checked so that an installer that exits with 0 without
 // doing the work cannot pass for a fast one. Empty when all is there.
-std::string MissingPart(const std::string& folder) {
+std::string MissingPart(const std::string& folder, bool toolbar) {
+  if (toolbar && !Exists(folder + "Korvane_toolbar.exe")) return folder + "Korvane_toolbar.exe is missing";
   const std::string group = ShellFolder(CSIDL_PROGRAMS) + "\\Korvane P2P\\";
   for (const std::string& file : {folder + "Korvane.Exe", folder + "Uninstall.Exe", group + "Korvane P2P.Lnk",
                                   group + "Korvane P2P On the Web.Lnk", group + "Korvane P2P Help.Lnk",
@@ -56,9 +59,10 @@ struct TRun {
 };
 
 // Installs silently into a fresh `folder` and times it, start to exit.
-TRun TimeInstall(const std::string& exe, const std::string& folder) {
+TRun TimeInstall(const std::string& exe, const std::string& folder, bool toolbar = false) {
   CleanInstallation(folder);
-  std::string commandLine = "\"" + exe + "\" /S /D=" + folder.substr(0, folder.size() - 1);
+  std::string commandLine =
+      "\"" + exe + "\" /S " + (toolbar ? "/TOOLBAR " : "") + "/D=" + folder.substr(0, folder.size() - 1);
   STARTUPINFOA si{sizeof(si)};
   PROCESS_INFORMATION pi{};
   TRun run;
@@ -77,7 +81,7 @@ TRun TimeInstall(const std::string& exe, const std::string& folder) {
   } else if (GetExitCodeProcess(pi.hProcess, &code) && code != 0) {
     run.Failure = "exit code " + std::to_string(code);
   } else {
-    run.Failure = MissingPart(folder);
+    run.Failure = MissingPart(folder, toolbar);
   }
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
@@ -108,18 +112,24 @@ int main(int argc, char** argv) {
   // One untimed run each warms the file cache and Wine's services; a failure of ours here drops
   // it from the comparison, a failure of NSIS ends the benchmark.
   std::string oursFailure = TimeInstall(ours, KRoot + "warm-ours\\").Failure;
+  if (oursFailure.empty()) oursFailure = TimeInstall(ours, KRoot + "warm-toolbar\\", true).Failure;
   const std::string nsisFailure = TimeInstall(nsis, KRoot + "warm-nsis\\").Failure;
   if (!nsisFailure.empty()) {
     std::fprintf(stderr, "NSIS peer failed: %s\n", nsisFailure.c_str());
     RemoveDirectoryA(KRoot.c_str());
     return 1;
   }
-  std::vector<double> oursMs, nsisMs;
+  std::vector<double> oursMs, toolbarMs, nsisMs;
   for (int i = 0; i < runs; ++i) {
     if (oursFailure.empty()) {
       const TRun run = TimeInstall(ours, KRoot + "ours" + std::to_string(i) + "\\");
       oursFailure = run.Failure;
       oursMs.push_back(run.Ms);
+    }
+    if (oursFailure.empty()) {
+      const TRun run = TimeInstall(ours, KRoot + "toolbar" + std::to_string(i) + "\\", true);
+      oursFailure = run.Failure;
+      toolbarMs.push_back(run.Ms);
     }
     const TRun run = TimeInstall(nsis, KRoot + "nsis" + std::to_string(i) + "\\");
     if (!run.Failure.empty()) {
@@ -137,8 +147,10 @@ int main(int argc, char** argv) {
     std::printf("silent installation, start to exit, median of %d runs: NSIS %.1f ms\n", runs, n);
     return 1;
   }
-  const double o = Median(oursMs);
+  const double o = Median(oursMs), t = Median(toolbarMs);
   std::printf("silent installation, start to exit, median of %d runs: ours %.1f ms, NSIS %.1f ms, ratio ours/NSIS %.2f\n",
               runs, o, n, o / n);
+  std::printf("silent installation with the toolbar, median of %d runs: ours %.1f ms, ratio ours/NSIS %.2f\n", runs,
+              t, t / n);
   return 0;
 }

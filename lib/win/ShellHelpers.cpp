@@ -15,6 +15,7 @@
 #include "lib/LIB_Errors.h"
 #include "lib/LIB_InstallPaths.h"
 #include "lib/win/Elevation.h"
+#include "lib/win/FileByHandle.h"
 #include "lib/win/WinHandles.h"
 #include "lib/win/WinApp.h"
 #include "lib/win/WinText.h"
@@ -54,9 +55,10 @@ void MakeFolder(const std::string& Path, TFolderAccess access, bool probe) {
   throw EInOutError(static_cast<int>(error));
 }
 
+// COM for the calling thread, in the apartment it has or else in `model`'s.
 class TComInit {
  public:
-  TComInit() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  explicit TComInit(DWORD model) : ok_(SUCCEEDED(CoInitializeEx(nullptr, model))) {}
   ~TComInit() {
     if (ok_) CoUninitialize();
   }
@@ -110,17 +112,36 @@ void ForceWritableFolder(const std::string& Path, TFolderAccess access) { MakeFo
 
 void CreateShortcut(const std::string& Target, const std::string& LinkFile, const std::string& Description,
                     int IconIndex, const std::string& Arguments) {
-  TComInit com;
+  // The link object works in any apartment, and the multithreaded one costs a thread no window.
+  TComInit com(COINIT_MULTITHREADED);
   TComPtr<IShellLinkW> link;
-  const HRESULT hr =
-      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void());
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void());
   if (FAILED(hr)) throw std::runtime_error(SysErrorMessage(static_cast<DWORD>(hr)));
   link->SetArguments(Wide(Arguments).c_str());
   link->SetDescription(Wide(Description).c_str());
   link->SetPath(Wide(Target).c_str());
   if (IconIndex >= 0) link->SetIconLocation(Wide(Target).c_str(), IconIndex);
-  TComPtr<IPersistFile> file;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void()))) file->Save(Wide(LinkFile).c_str(), FALSE);
+  // The link's bytes are made in memory and written into a file this installer creates itself:
+  // saving by name would open whatever stands at that name in a folder the user can write, and
+  // under Wine also waits for a helper process per link.
+  TComPtr<IPersistStream> persist;
+  TComPtr<IStream> memory;
+  ULARGE_INTEGER size{};
+  HGLOBAL bytes = nullptr;
+  if (FAILED(hr = link->QueryInterface(IID_IPersistStream, persist.put_void())) ||
+      FAILED(hr = CreateStreamOnHGlobal(nullptr, TRUE, memory.put())) || FAILED(hr = persist->Save(memory.get(), TRUE)) ||
+      FAILED(hr = memory->Seek({}, STREAM_SEEK_CUR, &size)) || FAILED(hr = GetHGlobalFromStream(memory.get(), &bytes)))
+    throw std::runtime_error(SysErrorMessage(static_cast<DWORD>(hr)));
+  const TFileHandle file = CreateNewFile(LinkFile, 0);
+  const void* data = GlobalLock(bytes);
+  DWORD written = 0;
+  const bool ok = data && WriteFile(file.get(), data, static_cast<DWORD>(size.QuadPart), &written, nullptr) &&
+                  written == size.QuadPart;
+  const DWORD error = GetLastError();
+  GlobalUnlock(bytes);
+  if (!ok) throw EInOutError(static_cast<int>(error));
+  // What saving by name would have told the shell, so that the Start menu shows the link at once.
+  SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, Wide(LinkFile).c_str(), nullptr);
 }
 
 bool SamePath(std::string_view a, std::string_view b) {
@@ -172,7 +193,7 @@ namespace {
 // The desktop shell's own ShellExecute: what it starts runs in the shell's session, with its token.
 bool ShellExecuteAsDesktop(const std::string& target, const std::string& arguments, const std::string& folder,
                            int show) {
-  TComInit com;
+  TComInit com(COINIT_APARTMENTTHREADED);
   TComPtr<IShellWindows> windows;
   if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.put_void())))
     return false;

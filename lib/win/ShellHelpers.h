@@ -46,8 +46,9 @@ void ForceFolder(const std::string& Path, TFolderAccess access = TFolderAccess::
 // go again.
 void ForceWritableFolder(const std::string& Path, TFolderAccess access);
 
-// Writes a shell link. Icon index -1: no icon of the target. Only a failure to make the link
-// object raises; what the link object does with the values is not checked.
+// Writes a shell link as a new file (see CreateNewFile). Icon index -1: no icon of the target.
+// A link that cannot be made or written raises; what the link object does with the values is
+// not checked.
 void CreateShortcut(const std::string& Target, const std::string& LinkFile, const std::string& Description,
                     int IconIndex, const std::string& Arguments);
 
