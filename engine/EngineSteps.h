@@ -23,7 +23,7 @@ struct TShortcut {
 // log says so.
 std::vector<TShortcut> StartMenuLinks(TEngineEvents& events, const std::string& installDir,
                                       const std::string& helpPage);
-// Saves the links one after another; the first failure is raised.
+// Saves the links side by side; the first failure is raised once all have been tried.
 void SaveShortcuts(TEngineEvents& events, const std::vector<TShortcut>& links);
 
 // Puts a complete temporary file in FileName's place: its bytes reach the disk first, and the

@@ -139,7 +139,11 @@ void CreateShortcut(const std::string& Target, const std::string& LinkFile, cons
                   written == size.QuadPart;
   const DWORD error = GetLastError();
   GlobalUnlock(bytes);
-  if (!ok) throw EInOutError(static_cast<int>(error));
+  if (!ok) {
+    FILE_DISPOSITION_INFO dispose{TRUE};  // no link cut short stays behind
+    SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);
+    throw EInOutError(static_cast<int>(error));
+  }
   // What saving by name would have told the shell, so that the Start menu shows the link at once.
   SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, Wide(LinkFile).c_str(), nullptr);
 }

@@ -1,7 +1,7 @@
 // The first-use construction of function-local statics, which several threads may reach at once
 // (the engine's worker, the link savers, the search). The C++ runtime's own version waits through
-// its POSIX thread layer, and brings some 20 KB of it into the installer; this one waits on a
-// Win32 lock and condition variable, as that version does on its own.
+// its POSIX thread layer, some 1.5 KB more of it in the installer; this one waits on a Win32 lock
+// and condition variable, as that version does on its own.
 //
 // A guard is 64 bits: its first byte is set once the object is built, and the compiler tests that
 // byte itself before it calls in here; the second byte marks a construction under way.
