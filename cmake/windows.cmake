@@ -166,6 +166,15 @@ file(GLOB KV_WIN_SCRIPT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/window
 foreach(f ${KV_WIN_SCRIPT_TESTS})
   include(${f})
 endforeach()
+# The Windows tests share one Wine prefix, and with it one machine's registry, folders and
+# desktop: under ctest -j they take turns.
+get_property(KV_ALL_TESTS DIRECTORY PROPERTY TESTS)
+foreach(t ${KV_ALL_TESTS})
+  get_test_property(${t} FIXTURES_REQUIRED fixtures)
+  if("wine" IN_LIST fixtures)
+    set_tests_properties(${t} PROPERTIES RESOURCE_LOCK wine_prefix)
+  endif()
+endforeach()
 
 # Every bench/windows/NAME.cpp is a benchmark program NAME.exe, run under Wine with scripts/wine.sh.
 # The data file benchmark is portable: here it measures the optimised build that ships.

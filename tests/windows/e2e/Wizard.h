@@ -71,8 +71,13 @@ class TWizard {
     STARTUPINFOA si{sizeof si};
     std::string cmd = "\"" + gInstaller + "\"";
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
+    // Its own window: another wizard (an in-process test's in the same session) may be open too.
     for (int i = 0; i < 200 && !main_; ++i) {
-      main_ = FindWindowA("TFormMain", nullptr);
+      for (HWND h = nullptr; !main_ && (h = FindWindowExA(nullptr, h, "TFormMain", nullptr));) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid == pi_.dwProcessId) main_ = h;
+      }
       if (!main_) Sleep(50);
     }
   }
