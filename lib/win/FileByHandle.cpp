@@ -75,8 +75,7 @@ TFileHandle CreateNewFile(const std::string& file, DWORD access, DWORD share) {
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!h) throw EInOutError(static_cast<int>(GetLastError()));
   if (!LiesAt(h.get(), file)) {
-    FILE_DISPOSITION_INFO dispose{TRUE};
-    SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose);
+    DeleteOpenFile(h.get());
     throw EInOutError(ERROR_ACCESS_DENIED);
   }
   return h;
@@ -114,6 +113,10 @@ bool RemovePlainFile(const std::string& file) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
+  return DeleteOpenFile(h.get());
+}
+
+bool DeleteOpenFile(HANDLE file) {
   FILE_DISPOSITION_INFO dispose{TRUE};
-  return SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose) != 0;
+  return SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose) != 0;
 }

@@ -46,6 +46,9 @@ TFileHandle OpenPlainFile(const std::string& file, DWORD access);
 // Raises EInOutError with the system's code.
 void RenameOpenFile(HANDLE file, const std::string& target);
 
+// Marks a file opened with DELETE access to go when its last handle closes; false when it cannot.
+bool DeleteOpenFile(HANDLE file);
+
 // Deletes a file, or a link to a file in its place without following it; true when nothing is
 // left. A folder, or a link to one, is left alone and counts as a failure.
 bool RemovePlainFile(const std::string& file);

@@ -140,8 +140,7 @@ void CreateShortcut(const std::string& Target, const std::string& LinkFile, cons
   const DWORD error = GetLastError();
   GlobalUnlock(bytes);
   if (!ok) {
-    FILE_DISPOSITION_INFO dispose{TRUE};  // no link cut short stays behind
-    SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);
+    DeleteOpenFile(file.get());  // no link cut short stays behind
     throw EInOutError(static_cast<int>(error));
   }
   // What saving by name would have told the shell, so that the Start menu shows the link at once.
