@@ -189,9 +189,9 @@ std::string WriteDataFileWhole(const std::string& file, const TDataFileValues& v
 }
 
 // Starts the toolbar installer on a thread of its own, so that the installation goes on while
-// the desktop shell is asked to start it. The thread joins the shell's kind of apartment as soon
-// as the installation begins, since that alone can take as long as writing the programs. The
-// log says how the start went once it is known, however the installation ends.
+// the desktop shell is asked to start it. The thread finds the shell as soon as the installation
+// begins, since that alone takes about as long as writing the programs. The log says how the
+// start went once it is known, however the installation ends.
 class TToolbarStart {
  public:
   explicit TToolbarStart(TEngineEvents& events) : events_(events), thread_([this] { Run(); }) {}
@@ -208,10 +208,9 @@ class TToolbarStart {
 
  private:
   void Run() {
-    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    TUserStarter starter;
     WaitForSingleObject(go_.get(), INFINITE);
-    if (!program_.empty()) started_ = StartAsUser(program_, "/s -silent", SW_MINIMIZE);
-    if (com) CoUninitialize();
+    if (!program_.empty()) started_ = starter.Start(program_, "/s -silent", SW_MINIMIZE);
   }
 
   TEngineEvents& events_;

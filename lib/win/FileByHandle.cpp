@@ -34,7 +34,9 @@ bool LiesAt(HANDLE h, const std::string& path) {
   FILE_ATTRIBUTE_TAG_INFO tag{};
   if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag)) return false;
   if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
-  return SamePath(FinalPath(h), LongPath(path));
+  // The long form only when the names differ: finding it reads every folder on the way.
+  const std::string final = FinalPath(h);
+  return SamePath(final, path) || SamePath(final, LongPath(path));
 }
 
 }  // namespace

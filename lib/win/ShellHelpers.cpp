@@ -193,66 +193,94 @@ bool StartProgram(const std::string& commandLine, int show) {
 
 namespace {
 
-// The desktop shell's own ShellExecute: what it starts runs in the shell's session, with its token.
-bool ShellExecuteAsDesktop(const std::string& target, const std::string& arguments, const std::string& folder,
-                           int show) {
-  TComInit com(COINIT_APARTMENTTHREADED);
-  TComPtr<IShellWindows> windows;
-  if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.put_void())))
-    return false;
-  VARIANT desktop{}, empty{};
-  desktop.vt = VT_I4;
-  desktop.lVal = CSIDL_DESKTOP;
-  long hwnd = 0;
-  TComPtr<IDispatch> dispatch;
-  if (windows->FindWindowSW(&desktop, &empty, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, dispatch.put()) != S_OK)
-    return false;
-  TComPtr<IServiceProvider> services;
-  TComPtr<IShellBrowser> browser;
-  TComPtr<IShellView> view;
-  TComPtr<IDispatch> background, application;
-  TComPtr<IShellFolderViewDual> folderView;
-  TComPtr<IShellDispatch2> shell;
-  if (FAILED(dispatch->QueryInterface(IID_IServiceProvider, services.put_void())) ||
-      FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put_void())) ||
-      FAILED(browser->QueryActiveShellView(view.put())) ||
-      FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.put_void())) ||
-      FAILED(background->QueryInterface(IID_IShellFolderViewDual, folderView.put_void())) ||
-      FAILED(folderView->get_Application(application.put())) ||
-      FAILED(application->QueryInterface(IID_IShellDispatch2, shell.put_void())))
-    return false;
-  const std::wstring file = Wide(target), args = Wide(arguments), dir = Wide(folder);
-  VARIANT vArgs{}, vDir{}, vOperation{}, vShow{};
-  vArgs.vt = VT_BSTR;
-  vArgs.bstrVal = SysAllocString(args.c_str());
-  vDir.vt = VT_BSTR;
-  vDir.bstrVal = SysAllocString(dir.c_str());
-  vShow.vt = VT_I4;
-  vShow.lVal = show;
-  BSTR bFile = SysAllocString(file.c_str());
-  const HRESULT hr = shell->ShellExecute(bFile, vArgs, vDir, vOperation, vShow);
-  SysFreeString(bFile);
-  VariantClear(&vArgs);
-  VariantClear(&vDir);
-  // S_FALSE: the shell was asked, but could not start it.
-  return hr == S_OK;
+// The shell's automation object, reached from its desktop window. Only it is kept: the objects on
+// the way are let go while the caller still has other work, since each release is another round
+// trip.
+class TShellDispatch : public TDesktopShell {
+ public:
+  bool Find() {
+    TComPtr<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                windows.put_void())))
+      return false;
+    VARIANT desktop{}, empty{};
+    desktop.vt = VT_I4;
+    desktop.lVal = CSIDL_DESKTOP;
+    long hwnd = 0;
+    TComPtr<IDispatch> dispatch;
+    if (windows->FindWindowSW(&desktop, &empty, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, dispatch.put()) != S_OK)
+      return false;
+    TComPtr<IServiceProvider> services;
+    TComPtr<IShellBrowser> browser;
+    TComPtr<IShellView> view;
+    TComPtr<IDispatch> background, application;
+    TComPtr<IShellFolderViewDual> folderView;
+    return SUCCEEDED(dispatch->QueryInterface(IID_IServiceProvider, services.put_void())) &&
+           SUCCEEDED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put_void())) &&
+           SUCCEEDED(browser->QueryActiveShellView(view.put())) &&
+           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.put_void())) &&
+           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.put_void())) &&
+           SUCCEEDED(folderView->get_Application(application.put())) &&
+           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell_.put_void()));
+  }
+  bool Execute(const std::string& target, const std::string& arguments, const std::string& folder,
+               int show) override {
+    const std::wstring file = Wide(target), args = Wide(arguments), dir = Wide(folder);
+    VARIANT vArgs{}, vDir{}, vOperation{}, vShow{};
+    vArgs.vt = VT_BSTR;
+    vArgs.bstrVal = SysAllocString(args.c_str());
+    vDir.vt = VT_BSTR;
+    vDir.bstrVal = SysAllocString(dir.c_str());
+    vShow.vt = VT_I4;
+    vShow.lVal = show;
+    BSTR bFile = SysAllocString(file.c_str());
+    const HRESULT hr = shell_->ShellExecute(bFile, vArgs, vDir, vOperation, vShow);
+    SysFreeString(bFile);
+    VariantClear(&vArgs);
+    VariantClear(&vDir);
+    // S_FALSE: the shell was asked, but could not start it.
+    return hr == S_OK;
+  }
+
+ private:
+  // First, so that it outlasts the shell's proxy. A thread without an apartment joins the
+  // multithreaded one, which needs no window: a silent installation then never brings up the
+  // display for it.
+  TComInit com_{COINIT_MULTITHREADED};
+  TComPtr<IShellDispatch2> shell_;
+};
+
+std::unique_ptr<TDesktopShell> FindShellDispatch() {
+  auto shell = std::make_unique<TShellDispatch>();
+  if (!shell->Find()) shell.reset();
+  return shell;
 }
 
 }  // namespace
 
-bool (*DesktopShellExecute)(const std::string& target, const std::string& arguments, const std::string& folder,
-                             int show) = ShellExecuteAsDesktop;
+std::unique_ptr<TDesktopShell> (*FindDesktopShell)() = FindShellDispatch;
 
-TStarted StartAsUser(const std::string& program, const std::string& arguments, int show) {
-  if (RunsElevated())
-    return DesktopShellExecute(program, arguments, FolderPart(program), show) ? TStarted::AsUser : TStarted::Failed;
+TUserStarter::TUserStarter() : elevated_(RunsElevated()) {
+  if (elevated_) shell_ = FindDesktopShell();
+}
+
+TStarted TUserStarter::Start(const std::string& program, const std::string& arguments, int show) {
+  if (elevated_)
+    return shell_ && shell_->Execute(program, arguments, FolderPart(program), show) ? TStarted::AsUser
+                                                                                   : TStarted::Failed;
   return StartProgram(QuotedCommand(program, arguments), show) ? TStarted::Direct : TStarted::Failed;
 }
 
-TStarted OpenAsUser(const std::string& address) {
-  if (RunsElevated()) return DesktopShellExecute(address, "", "", SW_SHOWNORMAL) ? TStarted::AsUser : TStarted::Failed;
+TStarted TUserStarter::Open(const std::string& address) {
+  if (elevated_) return shell_ && shell_->Execute(address, "", "", SW_SHOWNORMAL) ? TStarted::AsUser : TStarted::Failed;
   const auto done = reinterpret_cast<INT_PTR>(
       ShellExecuteW(nullptr, nullptr, Wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   return done > 32 ? TStarted::Direct : TStarted::Failed;
 }
+
+TStarted StartAsUser(const std::string& program, const std::string& arguments, int show) {
+  return TUserStarter().Start(program, arguments, show);
+}
+
+TStarted OpenAsUser(const std::string& address) { return TUserStarter().Open(address); }
 

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,17 +79,41 @@ enum class TStarted {
   Direct,  // by this process, which runs with the user's ordinary rights anyway
   Failed,
 };
-// Starts `program` with `arguments` in window state `show` (SW_...). An installer runs elevated,
-// and a program of the user's must never get its token: then the desktop shell starts it, as
-// the user does with a double click. Without a desktop shell to ask it is not started.
-TStarted StartAsUser(const std::string& program, const std::string& arguments, int show);
-// Opens a web page or a "mailto:" address in the user's browser or mail program, as StartAsUser
-// starts a program: when elevated, only the desktop shell opens it. A browser with an
-// administrator's rights would show a page fetched over the network.
-TStarted OpenAsUser(const std::string& address);
 
-// The desktop shell's own ShellExecute of `target` (a program or an address) in working folder
-// `folder`: what it starts gets the token of the signed-in user's shell. False when there is no
-// desktop shell or it could not start it. Tests replace it to see what would be started and how.
-extern bool (*DesktopShellExecute)(const std::string& target, const std::string& arguments,
-                                    const std::string& folder, int show);
+// The signed-in user's desktop shell: what its ShellExecute starts gets the shell's token, as
+// with a double click, never the elevated installer's.
+class TDesktopShell {
+ public:
+  virtual ~TDesktopShell() = default;
+  // Starts `target` (a program or an address) in working folder `folder`. False when the shell
+  // could not start it.
+  virtual bool Execute(const std::string& target, const std::string& arguments, const std::string& folder,
+                       int show) = 0;
+};
+// Finds the desktop shell, for use on the calling thread, which it keeps in its COM apartment or
+// else in the multithreaded one meanwhile: several round trips to the shell's process. Nothing
+// when there is no desktop shell. Tests replace it to see what would be started and how.
+extern std::unique_ptr<TDesktopShell> (*FindDesktopShell)();
+
+// Starts programs for the signed-in user. An installer runs elevated, and a program of the
+// user's must never get its token: then the desktop shell starts it, as the user does with a
+// double click, and without a desktop shell to ask nothing is started. Finding the shell takes
+// about as long as writing the programs, so a caller that knows it will start something makes
+// this ahead, on the thread that starts.
+class TUserStarter {
+ public:
+  TUserStarter();
+  // `program` with `arguments` in window state `show` (SW_...).
+  TStarted Start(const std::string& program, const std::string& arguments, int show);
+  // A web page or a "mailto:" address, in the user's browser or mail program. When elevated,
+  // only the desktop shell opens it: a browser with an administrator's rights would show a
+  // page fetched over the network.
+  TStarted Open(const std::string& address);
+
+ private:
+  bool elevated_;
+  std::unique_ptr<TDesktopShell> shell_;  // when elevated, and there is one
+};
+// A start or an opening with a starter made there and then.
+TStarted StartAsUser(const std::string& program, const std::string& arguments, int show);
+TStarted OpenAsUser(const std::string& address);

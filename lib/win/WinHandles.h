@@ -95,27 +95,32 @@ class TBufferedPaint {
   TSelectGuard sel_;
 };
 
-// Releases a COM interface pointer.
-template <class I>
-class TComPtr {
+// What every TComPtr shares, whatever its interface: one release routine, not one per interface.
+class TComRef {
  public:
-  TComPtr() = default;
-  ~TComPtr() { reset(); }
-  TComPtr(const TComPtr&) = delete;
-  TComPtr& operator=(const TComPtr&) = delete;
-  void reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-  I** put() {
-    reset();
-    return &p_;
-  }
-  void** put_void() { return reinterpret_cast<void**>(put()); }
-  I* operator->() const { return p_; }
-  I* get() const { return p_; }
+  TComRef() = default;
+  ~TComRef() { reset(); }
+  TComRef(const TComRef&) = delete;
+  TComRef& operator=(const TComRef&) = delete;
+  void reset();
   explicit operator bool() const { return p_ != nullptr; }
 
- private:
-  I* p_ = nullptr;
+ protected:
+  IUnknown* p_ = nullptr;
+};
+
+// Releases a COM interface pointer.
+template <class I>
+class TComPtr : public TComRef {
+ public:
+  I** put() {
+    reset();
+    return reinterpret_cast<I**>(&p_);
+  }
+  void** put_void() {
+    reset();
+    return reinterpret_cast<void**>(&p_);
+  }
+  I* operator->() const { return static_cast<I*>(p_); }
+  I* get() const { return static_cast<I*>(p_); }
 };

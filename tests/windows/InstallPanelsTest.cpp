@@ -12,6 +12,7 @@
 #include "lib/win/ShellHelpers.h"
 #include "lib/win/WinText.h"
 #include "tests/windows/DriveKinds.h"
+#include "tests/windows/ScriptedShell.h"
 #include "tests/windows/WizardTestUtil.h"
 
 namespace {
@@ -386,22 +387,7 @@ TEST_F(Connection, NineKindsDontKnowFirstAndTheChoiceComesBack) {
 
 class Toolbar : public RoadPanel<TPNLInstallToolbar> {
  protected:
-  // What the desktop shell is asked to open; nothing is opened.
-  static bool Record(const std::string& target, const std::string& arguments, const std::string& folder, int show) {
-    opened.push_back(target + "|" + arguments + "|" + folder + "|" + std::to_string(show));
-    return true;
-  }
-  void SetUp() override {
-    RoadPanel::SetUp();
-    opened.clear();
-    DesktopShellExecute = &Record;
-  }
-  void TearDown() override {
-    DesktopShellExecute = saved;
-    RoadPanel::TearDown();
-  }
-  static inline std::vector<std::string> opened;
-  decltype(DesktopShellExecute) saved = DesktopShellExecute;
+  TScriptedShell shell;  // what the desktop shell is asked to open; nothing is opened
 };
 
 TEST_F(Toolbar, TickedFirstTheStoredChoiceComesBack) {
@@ -428,6 +414,7 @@ TEST_F(Toolbar, LinkOpensTheLicencePageAndStays) {
   SendMessageA(p.Handle(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED), reinterpret_cast<LPARAM>(p.Label4));
   // The browser fetches the page from the network: the desktop shell starts it with the user's
   // own rights, never the installer with its own.
+  const std::vector<std::string>& opened = TScriptedShell::Asked;
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_TRUE(opened[0].starts_with("http://")) << opened[0];
   EXPECT_TRUE(opened[0].ends_with("/eula/|||" + std::to_string(SW_SHOWNORMAL))) << opened[0];

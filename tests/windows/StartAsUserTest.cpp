@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,22 +13,12 @@
 #include "lib/win/WinApp.h"
 #include "panels/PNL_Error.h"
 #include "panels/PNL_Install.h"
+#include "tests/windows/ScriptedShell.h"
 #include "tests/windows/TestFiles.h"
 #include "tests/windows/WizardTestUtil.h"
 #include "wizard/Appl_Report.h"
 
 namespace {
-
-// The desktop shell as a test scripts it: the n-th request gets the n-th answer (true: started),
-// the last answer stands for all later ones. Nothing is started.
-struct TScriptedShell {
-  static inline std::vector<bool> Answers;
-  static inline std::vector<std::string> Asked;  // target|arguments|folder|show
-  static bool Ask(const std::string& target, const std::string& arguments, const std::string& folder, int show) {
-    Asked.push_back(target + "|" + arguments + "|" + folder + "|" + std::to_string(show));
-    return Answers[std::min(Asked.size(), Answers.size()) - 1];
-  }
-};
 
 std::string StandInClient() {
   const std::string exe = ExePath();
@@ -48,17 +38,14 @@ class StartForUser : public TWizardTest {
     // Wine gives every user an administrator's token: these are the elevated installer's ways.
     ASSERT_TRUE(RunsElevated());
     TWizardTest::SetUp();
-    TScriptedShell::Asked.clear();
-    TScriptedShell::Answers = {true};
-    saved_ = DesktopShellExecute;
-    DesktopShellExecute = &TScriptedShell::Ask;
+    shell_.emplace();
     char temp[MAX_PATH];
     log_ = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "kvtest start.log";
   }
   void TearDown() override {
     OpenAppLog("");
     DeleteFileA(log_.c_str());
-    DesktopShellExecute = saved_;
+    shell_.reset();
     TWizardTest::TearDown();
   }
   // The log so far; it is closed for good.
@@ -71,7 +58,7 @@ class StartForUser : public TWizardTest {
     return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
   }
 
-  decltype(DesktopShellExecute) saved_ = nullptr;
+  std::optional<TScriptedShell> shell_;
   std::string log_;
 };
 
@@ -125,17 +112,22 @@ TEST_F(StartForUser, CompletionPanelsStartTheClientThroughTheShellAskAgainThenSa
 // Without a desktop shell to ask, nothing is started: the installer's own rights are never the
 // way round it.
 TEST_F(StartForUser, NoDesktopShellNoStartAtAll) {
-  TScriptedShell::Answers = {false};
   ASSERT_FALSE(ClientShows(0));
+  // A shell that refuses, and none found at all.
+  TScriptedShell::Answers = {false};
   EXPECT_EQ(StartAsUser(StandInClient(), "", SW_SHOWNORMAL), TStarted::Failed);
   EXPECT_EQ(OpenAsUser(StandInClient()), TStarted::Failed);
   EXPECT_EQ(TScriptedShell::Asked.size(), 2u);
+  FindDesktopShell = [] { return std::unique_ptr<TDesktopShell>(); };
+  TUserStarter ahead;  // made before the start, as the toolbar's is
+  EXPECT_EQ(ahead.Start(StandInClient(), "", SW_SHOWNORMAL), TStarted::Failed);
+  EXPECT_EQ(OpenAsUser(StandInClient()), TStarted::Failed);
   EXPECT_FALSE(ClientShows(1500));
 }
 
 // The shell says S_FALSE when it was asked but could not start the program: that is no start.
 TEST_F(StartForUser, RealShellCannotStartWhatIsNotThere) {
-  DesktopShellExecute = saved_;
+  shell_.reset();
   EXPECT_EQ(StartAsUser("C:\\kvtest nowhere\\Korvane.Exe", "", SW_SHOWNORMAL), TStarted::Failed);
 }
 
