@@ -223,7 +223,7 @@ class TShellDispatch : public TDesktopShell {
            SUCCEEDED(folderView->get_Application(application.put())) &&
            SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell_.put_void()));
   }
-  bool Execute(const std::string& target, const std::string& arguments, const std::string& folder,
+  bool Launch(const std::string& target, const std::string& arguments, const std::string& folder,
                int show) override {
     const std::wstring file = Wide(target), args = Wide(arguments), dir = Wide(folder);
     VARIANT vArgs{}, vDir{}, vOperation{}, vShow{};
@@ -266,13 +266,13 @@ TUserStarter::TUserStarter() : elevated_(RunsElevated()) {
 
 TStarted TUserStarter::Start(const std::string& program, const std::string& arguments, int show) {
   if (elevated_)
-    return shell_ && shell_->Execute(program, arguments, FolderPart(program), show) ? TStarted::AsUser
+    return shell_ && shell_->Launch(program, arguments, FolderPart(program), show) ? TStarted::AsUser
                                                                                    : TStarted::Failed;
   return StartProgram(QuotedCommand(program, arguments), show) ? TStarted::Direct : TStarted::Failed;
 }
 
-TStarted TUserStarter::Open(const std::string& address) {
-  if (elevated_) return shell_ && shell_->Execute(address, "", "", SW_SHOWNORMAL) ? TStarted::AsUser : TStarted::Failed;
+TStarted TUserStarter::OpenAddress(const std::string& address) {
+  if (elevated_) return shell_ && shell_->Launch(address, "", "", SW_SHOWNORMAL) ? TStarted::AsUser : TStarted::Failed;
   const auto done = reinterpret_cast<INT_PTR>(
       ShellExecuteW(nullptr, nullptr, Wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   return done > 32 ? TStarted::Direct : TStarted::Failed;
@@ -282,5 +282,5 @@ TStarted StartAsUser(const std::string& program, const std::string& arguments, i
   return TUserStarter().Start(program, arguments, show);
 }
 
-TStarted OpenAsUser(const std::string& address) { return TUserStarter().Open(address); }
+TStarted OpenAsUser(const std::string& address) { return TUserStarter().OpenAddress(address); }
 

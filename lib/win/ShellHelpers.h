@@ -87,7 +87,7 @@ class TDesktopShell {
   virtual ~TDesktopShell() = default;
   // Starts `target` (a program or an address) in working folder `folder`. False when the shell
   // could not start it.
-  virtual bool Execute(const std::string& target, const std::string& arguments, const std::string& folder,
+  virtual bool Launch(const std::string& target, const std::string& arguments, const std::string& folder,
                        int show) = 0;
 };
 // Finds the desktop shell, for use on the calling thread, which it keeps in its COM apartment or
@@ -108,7 +108,7 @@ class TUserStarter {
   // A web page or a "mailto:" address, in the user's browser or mail program. When elevated,
   // only the desktop shell opens it: a browser with an administrator's rights would show a
   // page fetched over the network.
-  TStarted Open(const std::string& address);
+  TStarted OpenAddress(const std::string& address);
 
  private:
   bool elevated_;

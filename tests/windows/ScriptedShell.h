@@ -25,7 +25,7 @@ class TScriptedShell {
 
  private:
   struct TShell : TDesktopShell {
-    bool Execute(const std::string& target, const std::string& arguments, const std::string& folder,
+    bool Launch(const std::string& target, const std::string& arguments, const std::string& folder,
                  int show) override {
       Asked.push_back(target + "|" + arguments + "|" + folder + "|" + std::to_string(show));
       return Answers[std::min(Asked.size(), Answers.size()) - 1];
