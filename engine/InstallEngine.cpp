@@ -190,7 +190,7 @@ std::string WriteDataFileWhole(const std::string& file, const TDataFileValues& v
 
 // Starts the toolbar installer on a thread of its own, so that the installation goes on while
 // the desktop shell is asked to start it. The thread finds the shell as soon as the installation
-// begins, since that alone takes about as long as writing the programs. The log says how the
+// begins, since that alone takes longer than writing the programs. The log says how the
 // start went once it is known, however the installation ends.
 class TToolbarStart {
  public:

@@ -98,8 +98,8 @@ extern std::unique_ptr<TDesktopShell> (*FindDesktopShell)();
 // Starts programs for the signed-in user. An installer runs elevated, and a program of the
 // user's must never get its token: then the desktop shell starts it, as the user does with a
 // double click, and without a desktop shell to ask nothing is started. Finding the shell takes
-// about as long as writing the programs, so a caller that knows it will start something makes
-// this ahead, on the thread that starts.
+// longer than writing the programs, so a caller that knows it will start something makes this
+// ahead, on the thread that starts.
 class TUserStarter {
  public:
   TUserStarter();
