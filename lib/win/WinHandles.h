@@ -117,10 +117,7 @@ class TComPtr : public TComRef {
     reset();
     return reinterpret_cast<I**>(&p_);
   }
-  void** put_void() {
-    reset();
-    return reinterpret_cast<void**>(&p_);
-  }
+  void** put_void() { return reinterpret_cast<void**>(put()); }
   I* operator->() const { return static_cast<I*>(p_); }
   I* get() const { return static_cast<I*>(p_); }
 };
