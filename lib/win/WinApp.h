@@ -21,8 +21,12 @@ int WindowDpi(HWND window);
 // RGB colour as the layouts give them.
 constexpr COLORREF Rgb(int r, int g, int b) { return RGB(r, g, b); }
 
+// One copy for the whole program: a literal in the initializer below would be stored again by
+// every file that describes a font.
+inline constexpr char KDefaultFace[] = "MS Sans Serif";
+
 struct TFontSpec {
-  const char* Face = "MS Sans Serif";
+  const char* Face = KDefaultFace;
   int Height = -11;  // design pixels; negative = character height, as the layouts give it
   bool Bold = false;
   bool Italic = false;
