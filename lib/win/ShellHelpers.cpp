@@ -193,34 +193,58 @@ bool StartProgram(const std::string& commandLine, int show) {
 
 namespace {
 
+// Calls a method, or reads a property, of an automation object by its name. Through IDispatch the
+// call needs only the standard proxy; a typed interface would first have its proxy built from the
+// server's type library, which costs more than the extra round trip for the name.
+bool CallByName(IDispatch* object, const wchar_t* name, WORD kind, DISPPARAMS params, TComPtr<IDispatch>& result) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  DISPID id;
+  VARIANT out{};
+  if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) ||
+      FAILED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, &out, nullptr, nullptr)))
+    return false;
+  if (out.vt == VT_DISPATCH) *result.put() = out.pdispVal;
+  else VariantClear(&out);
+  return static_cast<bool>(result);
+}
+
 // The shell's automation object, reached from its desktop window. Only it is kept: the objects on
 // the way are let go while the caller still has other work, since each release is another round
 // trip.
 class TShellDispatch : public TDesktopShell {
  public:
   bool Find() {
-    TComPtr<IShellWindows> windows;
-    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                windows.put_void())))
+    TComPtr<IDispatch> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, windows.put_void())))
       return false;
+    // FindWindowSW(&desktop, &empty, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH), its arguments last first.
     VARIANT desktop{}, empty{};
     desktop.vt = VT_I4;
     desktop.lVal = CSIDL_DESKTOP;
     long hwnd = 0;
+    VARIANT args[5]{};
+    args[0].vt = VT_I4;
+    args[0].lVal = SWFO_NEEDDISPATCH;
+    args[1].vt = VT_I4 | VT_BYREF;
+    args[1].plVal = &hwnd;
+    args[2].vt = VT_I4;
+    args[2].lVal = SWC_DESKTOP;
+    args[3].vt = VT_VARIANT | VT_BYREF;
+    args[3].pvarVal = &empty;
+    args[4].vt = VT_VARIANT | VT_BYREF;
+    args[4].pvarVal = &desktop;
     TComPtr<IDispatch> dispatch;
-    if (windows->FindWindowSW(&desktop, &empty, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, dispatch.put()) != S_OK)
-      return false;
+    if (!CallByName(windows.get(), L"FindWindowSW", DISPATCH_METHOD, {args, nullptr, 5, 0}, dispatch)) return false;
     TComPtr<IServiceProvider> services;
     TComPtr<IShellBrowser> browser;
     TComPtr<IShellView> view;
     TComPtr<IDispatch> background, application;
-    TComPtr<IShellFolderViewDual> folderView;
+    // The shell's own ShellExecute stays typed: only so does it tell a start that failed (S_FALSE).
     return SUCCEEDED(dispatch->QueryInterface(IID_IServiceProvider, services.put_void())) &&
            SUCCEEDED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put_void())) &&
            SUCCEEDED(browser->QueryActiveShellView(view.put())) &&
            SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.put_void())) &&
-           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.put_void())) &&
-           SUCCEEDED(folderView->get_Application(application.put())) &&
+           CallByName(background.get(), L"Application", DISPATCH_PROPERTYGET, {}, application) &&
            SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell_.put_void()));
   }
   bool Launch(const std::string& target, const std::string& arguments, const std::string& folder,
