@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "--minimal") return RunMinimal();
   const std::string self = ExePath();
   const std::string dir = self.substr(0, self.find_last_of('\\') + 1);
-  const std::string installer = "\"" + dir + "..\\Install_Korvane.exe\"";
+  const std::string installer = "\"" + (argc > 2 ? std::string(argv[2]) : dir + "..\\Install_Korvane.exe") + "\"";
   const std::string minimal = "\"" + self + "\" --minimal";
   const std::string peerPath = dir + "nsis\\PeerMUI.exe", peer = "\"" + peerPath + "\"";
   const char* peerTitle = "Korvane P2P NSIS Setup";
